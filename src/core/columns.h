@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+#include "core/my_rec.h"
+
+namespace quorvex {
+
+enum Column : int {
+    ColPid = 0,
+    ColProcess = 1,
+    ColSecurity = 2,
+    ColProtocol = 3,
+    ColLocalIp = 4,
+    ColLocalPort = 5,
+    ColRemoteIp = 6,
+    ColRemotePort = 7,
+    ColState = 8,
+    ColManage = 9,
+    ColPath = 10,
+    ColDescription = 11,
+    ColCompany = 12,
+    ColRemark = 13,
+};
+inline constexpr int ColumnCount = 14;
+inline constexpr int NoColumn = -1;
+
+struct ColumnInfo {
+    const char *Caption;  // UTF-8
+    int Width;            // pixels
+    bool VisibleAtStart;
+};
+
+// Caption, initial width and visibility of a column 0..13.
+const ColumnInfo &GetColumnInfo(int column);
+
+// Text of a cell, in the system's encoding. No record, column 9 and every
+// index outside 0..13 give the empty text.
+std::string VTSGetText(const TMyRec *rec, int column);
+
+// The field a column orders by, or nullptr for the columns that compare
+// nothing (-1, 0, 2, 9, 13 and every other index).
+const std::string *SortField(const TMyRec &rec, int column);
+
+// Byte-wise comparison of two texts that folds only a..z to A..Z. Only the
+// sign counts; a text that is the leading part of another sorts first.
+int CompareText(const std::string &a, const std::string &b);
+
+// Order of two rows by a column; 0 for a missing record or a column that
+// compares nothing.
+int VTSCompareNodes(const TMyRec *row1, const TMyRec *row2, int column);
+
+}  // namespace quorvex

@@ -1,0 +1,70 @@
+#include "platform/fake/fake_platform.h"
+
+#include <stdexcept>
+
+namespace quorvex {
+
+void FakePlatform::GetTcpUdpTable(TcpUdpTables &tables)
+{
+    ++SnapshotCount;
+    if (OnSnapshot)
+        OnSnapshot();
+    if (FailSnapshot)
+        throw std::runtime_error("snapshot failed");
+    tables = Tables;
+    for (auto &rec : tables.TcpRecs)
+        rec.Mark.clear();
+    for (auto &rec : tables.UdpRecs)
+        rec.Mark.clear();
+}
+
+bool FakePlatform::EnableDebugPrivilege()
+{
+    ++PrivilegeCalls;
+    return true;
+}
+
+std::string FakePlatform::SystemDirectory()
+{
+    return SysDir;
+}
+
+std::string FakePlatform::ExecutablePath()
+{
+    return ExePath;
+}
+
+bool FakePlatform::TerminateProcess(uint32_t pid, uint64_t startTime)
+{
+    Terminated.emplace_back(pid, startTime);
+    return TerminateSucceeds;
+}
+
+File_Rec FakeTcp(const std::string &localIp, int localPort, const std::string &remoteIp, int remotePort,
+                 int32_t state, int pid, const std::string &name, const std::string &path)
+{
+    File_Rec rec;
+    rec.State = state;
+    rec.LocalIp = localIp;
+    rec.LocalPort = std::to_string(localPort);
+    rec.RemoteIp = remoteIp;
+    rec.RemotePort = std::to_string(remotePort);
+    rec.Pid = std::to_string(pid);
+    rec.ProcessName = name;
+    rec.ProcessPath = path;
+    return rec;
+}
+
+File_Rec FakeUdp(const std::string &localIp, int localPort, int pid, const std::string &name,
+                 const std::string &path)
+{
+    File_Rec rec;
+    rec.LocalIp = localIp;
+    rec.LocalPort = std::to_string(localPort);
+    rec.Pid = std::to_string(pid);
+    rec.ProcessName = name;
+    rec.ProcessPath = path;
+    return rec;
+}
+
+}  // namespace quorvex
