@@ -47,6 +47,10 @@ public:
     /// now belongs to another process. Once the process was opened, the
     /// termination's own result is not examined and true comes back.
     virtual bool TerminateProcess(uint32_t pid, uint64_t startTime) = 0;
+
+    /// True when `path` names an existing file that is not a directory.
+    /// Called by the locate command before it asks the file manager.
+    virtual bool IsExistingFile(const std::string &path) = 0;
 };
 
 /// The implementation for the OS this program was built for.

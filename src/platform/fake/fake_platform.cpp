@@ -40,6 +40,14 @@ bool FakePlatform::TerminateProcess(uint32_t pid, uint64_t startTime)
     return TerminateSucceeds;
 }
 
+bool FakePlatform::IsExistingFile(const std::string &path)
+{
+    for (const auto &file : ExistingFiles)
+        if (file == path)
+            return true;
+    return false;
+}
+
 File_Rec FakeTcp(const std::string &localIp, int localPort, const std::string &remoteIp, int remotePort,
                  int32_t state, int pid, const std::string &name, const std::string &path)
 {

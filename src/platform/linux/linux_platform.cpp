@@ -10,6 +10,7 @@ public:
     std::string SystemDirectory() override { return "/usr/sbin"; }
     std::string ExecutablePath() override { return {}; }
     bool TerminateProcess(uint32_t, uint64_t) override { return false; }
+    bool IsExistingFile(const std::string &) override { return false; }
 };
 }  // namespace
 

@@ -1,0 +1,12 @@
+#include "core/prompts.h"
+
+namespace quorvex {
+
+std::string ErrorReportText(const std::string &message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+        return message + ".";
+    return message;
+}
+
+}  // namespace quorvex

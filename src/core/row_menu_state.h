@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/my_rec.h"
+
+namespace quorvex {
+
+/// Enabled state of the row menu's items. All start enabled; each popup
+/// request for a row and each manage-column click sets them again, and they
+/// keep that state in between (closing the menu does not reset it). The copy
+/// item is always enabled and has no flag here.
+struct RowMenuState {
+    bool ProcInfo = true;
+    bool EndProc = true;
+    bool Locate = true;
+    bool Property = true;
+
+    /// The four items follow whether the row has a path.
+    void EnableRowItems(const TMyRec &rec);
+};
+
+}  // namespace quorvex
