@@ -1,0 +1,221 @@
+#include "core/main_controller.h"
+
+#include <exception>
+
+#include "core/fixed_texts.h"
+#include "core/prompts.h"
+#include "core/shell_actions.h"
+#include "core/text_forms.h"
+#include "core/version_tag.h"
+#include "platform/platform.h"
+
+namespace quorvex {
+
+MainController::MainController(Platform &platform, ConnectionList &list, MainView &view, Prompts &prompts,
+                               ShellActions &shell, MainOptions options)
+    : m_platform(platform), m_list(list), m_view(view), m_prompts(prompts), m_shell(shell),
+      m_options(std::move(options))
+{
+}
+
+void MainController::Guard(const std::function<void()> &handler) noexcept
+{
+    try {
+        try {
+            handler();
+        } catch (const std::exception &e) {
+            m_prompts.ReportError(e.what());
+        } catch (...) {
+            m_prompts.ReportError("Unknown error");
+        }
+    } catch (...) {
+        // The report itself failed; nothing is left to tell the user with.
+    }
+}
+
+std::string MainController::ExecutableDir() const
+{
+    const std::string path = m_platform.ExecutablePath();
+    const size_t sep = path.find_last_of(m_options.PathSeparators);
+    return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
+}
+
+void MainController::FormCreate()
+{
+    m_homePageUrl = texts::HomePageUrl;
+    m_updateUrl = texts::UpdateUrl;
+    m_initializing = true;
+    m_appDir = ExecutableDir();
+    m_sysDir = UpperAscii(m_platform.SystemDirectory());
+    if (Hooks.LoadSettings)
+        Hooks.LoadSettings();
+    // The list is empty when the window is made; nothing to clear here.
+    if (Hooks.CreateIconCaches)
+        Hooks.CreateIconCaches();
+    m_texts.SystemProcessMsg = SystemText(texts::SystemProcessMsg);
+    m_texts.NotEnabledText = SystemText(texts::NotEnabledText);
+    m_texts.ExitConfirmMsg = SystemText(texts::ExitConfirmMsg);
+    m_texts.EndFailedMsg = SystemText(texts::EndFailedMsg);
+    m_texts.SystemProcessDesc = SystemText(texts::SystemProcessDesc);
+    m_texts.IdleProcessDesc = SystemText(texts::IdleProcessDesc);
+    m_texts.EndSystemConfirmMsg = SystemText(texts::EndSystemConfirmMsg);
+    // Without the privilege other users' sockets show PID 0; that is all.
+    m_platform.EnableDebugPrivilege();
+    FillList();
+    m_initializing = false;
+    m_view.SetCaption(ReplaceVersionTag(m_view.Caption(), texts::Version));
+}
+
+void MainController::FillList()
+{
+    // A failing snapshot throws before the list changes.
+    m_platform.GetTcpUdpTable(m_tables);
+    const FillCounts counts = m_list.FillList(m_tables, m_cbShowLocal);
+    m_view.SetCounters(counts.AppCount, counts.NetCount);
+}
+
+void MainController::RefreshList()
+{
+    m_platform.GetTcpUdpTable(m_tables);
+    const FillCounts counts = m_list.RefreshList(m_tables, m_cbShowLocal);
+    m_view.SetCounters(counts.AppCount, counts.NetCount);
+    m_view.FocusList();
+    m_view.RepaintList();
+}
+
+bool MainController::FormCloseQuery()
+{
+    const std::string &question =
+        m_texts.ExitConfirmMsg.empty() ? SystemText(texts::ExitConfirmMsg) : m_texts.ExitConfirmMsg;
+    return m_prompts.AskYesNo(question, false);
+}
+
+void MainController::BTNRefreshClick()
+{
+    m_view.SetRefreshEnabled(false);
+    if (m_cbAutoRefresh)
+        m_view.StopRefreshTimer();
+    std::exception_ptr failure;
+    try {
+        RefreshList();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // Restored whatever happened, so that a failed refresh never leaves the
+    // button dead or the automatic refresh stopped. Restarting the timer
+    // begins a new interval: the next tick comes 10 s after this refresh.
+    m_view.SetRefreshEnabled(true);
+    if (m_cbAutoRefresh)
+        m_view.StartRefreshTimer();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void MainController::Timer1Timer()
+{
+    BTNRefreshClick();
+}
+
+void MainController::BTNHelpClick()
+{
+    // The directory is asked again at every click, so the help is found
+    // beside the executable whatever the current directory is.
+    const std::string dir = ExecutableDir();
+    if (m_options.HelpFileNames.empty())
+        return;
+    for (const auto &name : m_options.HelpFileNames) {
+        if (m_platform.IsExistingFile(dir + name)) {
+            m_shell.OpenFile(dir + name);
+            return;
+        }
+    }
+    m_shell.OpenFile(dir + m_options.HelpFileNames.front());
+}
+
+void MainController::BTNHomePageClick()
+{
+    m_shell.OpenUrl(m_homePageUrl.empty() ? texts::HomePageUrl : m_homePageUrl);
+}
+
+void MainController::BTNUpdateClick()
+{
+    m_shell.OpenUrl(m_updateUrl.empty() ? texts::UpdateUrl : m_updateUrl);
+}
+
+void MainController::MailLinkClick()
+{
+    m_shell.OpenUrl(std::string("mailto:") + texts::ContactAddress);
+}
+
+bool &MainController::BoxState(CheckBox box)
+{
+    switch (box) {
+    case CheckBox::ShowLocal: return m_cbShowLocal;
+    case CheckBox::AutoRefresh: return m_cbAutoRefresh;
+    case CheckBox::AlwaysTop: return m_cbAlwaysTop;
+    case CheckBox::ShowInfo: break;
+    }
+    return m_cbShowInfo;
+}
+
+bool MainController::IsChecked(CheckBox box) const
+{
+    return const_cast<MainController *>(this)->BoxState(box);
+}
+
+void MainController::SetChecked(CheckBox box, bool checked)
+{
+    bool &state = BoxState(box);
+    if (state == checked)
+        return;
+    state = checked;
+    m_view.SetCheckBox(box, checked);
+    switch (box) {
+    case CheckBox::ShowLocal: CBShowLocalClick(); break;
+    case CheckBox::AutoRefresh: CBAutoRefreshClick(); break;
+    case CheckBox::AlwaysTop: CBAlwaysTopClick(); break;
+    case CheckBox::ShowInfo: CBShowInfoClick(); break;
+    }
+}
+
+void MainController::SaveSetting(CheckBox box)
+{
+    if (Hooks.SaveSetting)
+        Hooks.SaveSetting(static_cast<int>(box));
+}
+
+void MainController::CBShowLocalClick()
+{
+    m_showLocal = m_cbShowLocal;
+    SaveSetting(CheckBox::ShowLocal);
+    // The settings load at start sets the box before the first fill, which
+    // reads it anyway; a refresh then would only scan twice.
+    if (!m_initializing)
+        BTNRefreshClick();
+}
+
+void MainController::CBAutoRefreshClick()
+{
+    m_autoRefresh = m_cbAutoRefresh;
+    SaveSetting(CheckBox::AutoRefresh);
+    if (m_cbAutoRefresh)
+        m_view.StartRefreshTimer();
+    else
+        m_view.StopRefreshTimer();
+}
+
+void MainController::CBAlwaysTopClick()
+{
+    m_alwaysTop = m_cbAlwaysTop;
+    SaveSetting(CheckBox::AlwaysTop);
+    m_view.SetTopmost(m_cbAlwaysTop);
+}
+
+void MainController::CBShowInfoClick()
+{
+    m_showInfo = m_cbShowInfo;
+    SaveSetting(CheckBox::ShowInfo);
+    m_view.SetInfoColumnsVisible(m_cbShowInfo);
+}
+
+}  // namespace quorvex

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/connection_list.h"
+#include "core/file_rec.h"
+
+namespace quorvex {
+
+class Platform;
+class Prompts;
+class ShellActions;
+
+/// The four boxes of the bottom bar; the values are their tags, which the
+/// settings file uses to pick a key.
+enum class CheckBox { ShowLocal = 1, AutoRefresh = 2, AlwaysTop = 3, ShowInfo = 4 };
+
+/// What the controller asks of the window. Implemented by the Qt main window
+/// and, in tests, by a recorder. None of these calls the controller back.
+class MainView {
+public:
+    virtual ~MainView() = default;
+    virtual void SetRefreshEnabled(bool enabled) = 0;
+    /// Starts the 10 s refresh timer; a running timer begins a new interval.
+    virtual void StartRefreshTimer() = 0;
+    virtual void StopRefreshTimer() = 0;
+    /// Shows a box's new state. Must not run the box's handler again: a box
+    /// set to the state it already has is ignored by the controller anyway.
+    virtual void SetCheckBox(CheckBox box, bool checked) = 0;
+    /// Topmost or a normal window, keeping place and size; activates it.
+    virtual void SetTopmost(bool topmost) = 0;
+    virtual void SetCounters(int appCount, int netCount) = 0;
+    /// Window caption in the system's encoding.
+    virtual std::string Caption() const = 0;
+    virtual void SetCaption(const std::string &caption) = 0;
+    /// The list becomes the window's active control.
+    virtual void FocusList() = 0;
+    /// Columns 10 to 12 (path, description, company) shown or hidden.
+    virtual void SetInfoColumnsVisible(bool visible) = 0;
+    virtual void RepaintList() = 0;
+};
+
+/// Places where other parts of the program join the window's sequences. An
+/// empty function means the part is not there and the step does nothing.
+struct MainHooks {
+    /// Start-up step 5: reads the settings file and sets the boxes through
+    /// SetChecked (while Initializing, so show-local does not refresh). Its
+    /// own errors are its own business; whatever it throws ends the start-up.
+    std::function<void()> LoadSettings;
+    /// Start-up steps 7 and 8: the large and the small icon cache.
+    std::function<void()> CreateIconCaches;
+    /// Called by each box's handler with the box's tag, right after the
+    /// mirror field has been set. A throw ends the handler before its work.
+    std::function<void(int tag)> SaveSetting;
+};
+
+struct MainOptions {
+    /// Help files tried beside the executable, in order; the first that
+    /// exists is opened, and when none exists the first is handed to the
+    /// desktop anyway (which then shows nothing).
+    std::vector<std::string> HelpFileNames{"QuorvexHelp.html"};
+    /// Characters that end the directory part of the executable's path.
+    std::string PathSeparators = "/";
+};
+
+/// Fixed texts of the window, in the system's encoding.
+struct MainTexts {
+    std::string SystemProcessMsg;
+    std::string NotEnabledText;
+    std::string ExitConfirmMsg;
+    std::string EndFailedMsg;
+    std::string SystemProcessDesc;
+    std::string IdleProcessDesc;
+    std::string EndSystemConfirmMsg;
+};
+
+/// The main window's behaviour without the widgets: start-up sequence, the
+/// refresh protocol, the boxes and their mirror fields, the link buttons
+/// and the close question. Handlers throw; whoever calls them from an event
+/// loop does so through Guard, which turns an escaping error into the
+/// application's error report.
+class MainController {
+public:
+    MainController(Platform &platform, ConnectionList &list, MainView &view, Prompts &prompts,
+                   ShellActions &shell, MainOptions options = {});
+
+    MainHooks Hooks;
+
+    /// Runs `handler`; an exception that escapes it goes to the error report
+    /// and no further. Never throws.
+    void Guard(const std::function<void()> &handler) noexcept;
+
+    void FormCreate();
+    /// True when the window may close (the user answered Yes).
+    bool FormCloseQuery();
+
+    void BTNRefreshClick();
+    void Timer1Timer();
+    void BTNHelpClick();
+    void BTNHomePageClick();
+    void BTNUpdateClick();
+    void MailLinkClick();
+
+    bool IsChecked(CheckBox box) const;
+    /// A box changes state, by the user or by the program. A change runs the
+    /// box's handler; setting the state it already has does nothing.
+    void SetChecked(CheckBox box, bool checked);
+
+    bool Initializing() const { return m_initializing; }
+    const std::string &AppDir() const { return m_appDir; }
+    const std::string &SysDir() const { return m_sysDir; }
+    bool ShowLocal() const { return m_showLocal; }
+    bool AutoRefresh() const { return m_autoRefresh; }
+    bool AlwaysTop() const { return m_alwaysTop; }
+    bool ShowInfo() const { return m_showInfo; }
+    const std::string &HomePageUrl() const { return m_homePageUrl; }
+    const std::string &UpdateUrl() const { return m_updateUrl; }
+    const MainTexts &Texts() const { return m_texts; }
+
+    /// The arrays the last snapshot left.
+    const TcpUdpTables &Tables() const { return m_tables; }
+
+private:
+    void FillList();
+    void RefreshList();
+    void CBShowLocalClick();
+    void CBAutoRefreshClick();
+    void CBAlwaysTopClick();
+    void CBShowInfoClick();
+    void SaveSetting(CheckBox box);
+    std::string ExecutableDir() const;
+    bool &BoxState(CheckBox box);
+
+    Platform &m_platform;
+    ConnectionList &m_list;
+    MainView &m_view;
+    Prompts &m_prompts;
+    ShellActions &m_shell;
+    MainOptions m_options;
+
+    // Box states as the widgets show them; the initial states of the bar.
+    bool m_cbShowLocal = true;
+    bool m_cbAutoRefresh = false;
+    bool m_cbAlwaysTop = true;
+    bool m_cbShowInfo = false;
+
+    // The window's fields, set by FormCreate and the box handlers.
+    bool m_initializing = false;
+    std::string m_appDir;
+    bool m_showLocal = true;
+    bool m_autoRefresh = false;
+    bool m_alwaysTop = true;
+    bool m_showInfo = false;
+    MainTexts m_texts;
+    std::string m_homePageUrl;
+    std::string m_sysDir;
+    std::string m_updateUrl;
+
+    TcpUdpTables m_tables;
+};
+
+}  // namespace quorvex

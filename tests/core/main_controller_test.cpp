@@ -1,0 +1,357 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/connection_list.h"
+#include "core/main_controller.h"
+#include "core/prompts.h"
+#include "core/shell_actions.h"
+#include "core/version_tag.h"
+#include "platform/fake/fake_platform.h"
+
+using namespace quorvex;
+
+namespace {
+
+// Every call of the controller into the window, prompts and desktop, in order.
+struct Recorder : MainView, Prompts, ShellActions {
+    std::vector<std::string> Log;
+    std::string CaptionText = "OndriQuorvex V$V$(网络连接查看器)";
+    bool Answer = true;
+    int AppCount = -1, NetCount = -1;
+
+    void SetRefreshEnabled(bool e) override { Log.push_back(e ? "enable" : "disable"); }
+    void StartRefreshTimer() override { Log.push_back("start"); }
+    void StopRefreshTimer() override { Log.push_back("stop"); }
+    void SetCheckBox(CheckBox b, bool c) override
+    {
+        Log.push_back("box" + std::to_string(static_cast<int>(b)) + (c ? "=1" : "=0"));
+    }
+    void SetTopmost(bool t) override { Log.push_back(t ? "topmost" : "normal"); }
+    void SetCounters(int app, int net) override
+    {
+        AppCount = app;
+        NetCount = net;
+        Log.push_back("counters");
+    }
+    std::string Caption() const override { return CaptionText; }
+    void SetCaption(const std::string &c) override
+    {
+        CaptionText = c;
+        Log.push_back("caption");
+    }
+    void FocusList() override { Log.push_back("focus"); }
+    void SetInfoColumnsVisible(bool v) override { Log.push_back(v ? "info" : "noinfo"); }
+    void RepaintList() override { Log.push_back("repaint"); }
+
+    void ShowMessage(const std::string &t) override { Log.push_back("message:" + t); }
+    bool AskYesNo(const std::string &t, bool defaultNo) override
+    {
+        Log.push_back("ask:" + t + (defaultNo ? ":no" : ":yes"));
+        return Answer;
+    }
+    void ReportError(const std::string &t) override { Log.push_back("error:" + t); }
+
+    void OpenUrl(const std::string &u) override { Log.push_back("url:" + u); }
+    void OpenFile(const std::string &p) override { Log.push_back("file:" + p); }
+    void ShowInFileManager(const std::string &) override {}
+    void ShowProperties(const std::string &) override {}
+};
+
+struct World {
+    FakePlatform platform;
+    ConnectionList list;
+    Recorder rec;
+    MainController ctl{platform, list, rec, rec, rec};
+
+    World()
+    {
+        platform.Tables.TcpRecs = {FakeTcp("127.0.0.1", 5000, "127.0.0.1", 5001, 5, 10, "a", "/bin/a"),
+                                   FakeTcp("10.0.0.1", 22, "10.0.0.2", 4000, 5, 11, "sshd", "/usr/sbin/sshd")};
+        platform.Tables.UdpRecs = {FakeUdp("0.0.0.0", 53, 12, "dns", "/bin/dns")};
+    }
+    void Created()
+    {
+        ctl.FormCreate();
+        rec.Log.clear();
+    }
+};
+
+struct Fixture : ::testing::Test, World {};
+
+// Whether the list's incremental refresh is in this build yet.
+bool RefreshAvailable()
+{
+    ConnectionList l;
+    TcpUdpTables t;
+    try {
+        l.RefreshList(t, true);
+        return true;
+    } catch (const std::logic_error &) {
+        return false;
+    }
+}
+
+}  // namespace
+
+TEST_F(Fixture, FormCreateRunsItsStepsInOrder)
+{
+    std::vector<std::string> steps;
+    ctl.Hooks.LoadSettings = [&] { steps.push_back(ctl.Initializing() ? "load(init)" : "load"); };
+    ctl.Hooks.CreateIconCaches = [&] { steps.push_back(ctl.Texts().ExitConfirmMsg.empty() ? "icons" : "late"); };
+    platform.OnSnapshot = [&] {
+        steps.push_back("snapshot priv=" + std::to_string(platform.PrivilegeCalls)
+                        + (ctl.Initializing() ? " init" : ""));
+    };
+    platform.ExePath = "/opt/q dir/bin/quorvex";
+    platform.SysDir = "/usr/sbin-x64";
+
+    ctl.FormCreate();
+
+    EXPECT_EQ(steps, (std::vector<std::string>{"load(init)", "icons", "snapshot priv=1 init"}));
+    EXPECT_FALSE(ctl.Initializing());
+    EXPECT_EQ(ctl.AppDir(), "/opt/q dir/bin/");
+    EXPECT_EQ(ctl.SysDir(), "/USR/SBIN-X64");
+    EXPECT_EQ(ctl.Texts().ExitConfirmMsg, "您确认要退出网络连接查看器?");
+    EXPECT_EQ(rec.CaptionText, "OndriQuorvex V3.0(网络连接查看器)");
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"counters", "caption"}));
+    EXPECT_EQ(rec.NetCount, 3);
+    EXPECT_EQ(rec.AppCount, 3);
+}
+
+TEST_F(Fixture, FailedStartUpReportsAndSkipsTheRest)
+{
+    platform.FailSnapshot = true;
+    ctl.Guard([&] { ctl.FormCreate(); });
+    EXPECT_TRUE(ctl.Initializing());
+    EXPECT_EQ(rec.CaptionText, "OndriQuorvex V$V$(网络连接查看器)");
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"error:snapshot failed"}));
+    EXPECT_EQ(list.RowCount(), 0);
+
+    // Stuck in Initializing, the show-local box no longer refreshes.
+    ctl.SetChecked(CheckBox::ShowLocal, false);
+    EXPECT_EQ(platform.SnapshotCount, 1);
+}
+
+TEST_F(Fixture, SettingsLoadedAtStartDoNotRefresh)
+{
+    ctl.Hooks.LoadSettings = [&] {
+        ctl.SetChecked(CheckBox::ShowLocal, false);
+        ctl.SetChecked(CheckBox::AutoRefresh, true);
+    };
+    std::vector<int> saved;
+    ctl.Hooks.SaveSetting = [&](int tag) { saved.push_back(tag); };
+    ctl.FormCreate();
+    EXPECT_EQ(platform.SnapshotCount, 1);
+    EXPECT_EQ(saved, (std::vector<int>{1, 2}));
+    EXPECT_FALSE(ctl.ShowLocal());
+    EXPECT_TRUE(ctl.AutoRefresh());
+    // The first fill already read the unchecked box: the loopback pair is hidden.
+    EXPECT_EQ(rec.NetCount, 2);
+    EXPECT_EQ(rec.AppCount, 3);
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"box1=0", "box2=1", "start", "counters", "caption"}));
+}
+
+TEST_F(Fixture, BoxHandlers)
+{
+    struct Case {
+        CheckBox box;
+        bool initial;
+        std::vector<std::string> onToggle;  // after the box's new state is shown
+        bool (MainController::*mirror)() const;
+    };
+    const Case cases[] = {
+        {CheckBox::AutoRefresh, false, {"start"}, &MainController::AutoRefresh},
+        {CheckBox::AlwaysTop, true, {"normal"}, &MainController::AlwaysTop},
+        {CheckBox::ShowInfo, false, {"info"}, &MainController::ShowInfo},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.box));
+        World w;
+        auto &[platform, list, rec, ctl] = w;
+        w.Created();
+        std::vector<int> saved;
+        ctl.Hooks.SaveSetting = [&](int tag) {
+            saved.push_back(tag);
+            EXPECT_EQ((ctl.*c.mirror)(), !c.initial) << "mirror set before the save";
+        };
+        ASSERT_EQ(ctl.IsChecked(c.box), c.initial);
+
+        ctl.SetChecked(c.box, c.initial);  // its current state: nothing at all
+        EXPECT_TRUE(rec.Log.empty());
+        EXPECT_TRUE(saved.empty());
+
+        ctl.SetChecked(c.box, !c.initial);
+        std::vector<std::string> expected{"box" + std::to_string(static_cast<int>(c.box)) + (c.initial ? "=0" : "=1")};
+        expected.insert(expected.end(), c.onToggle.begin(), c.onToggle.end());
+        EXPECT_EQ(rec.Log, expected);
+        EXPECT_EQ(saved, std::vector<int>{static_cast<int>(c.box)});
+        EXPECT_EQ(ctl.IsChecked(c.box), !c.initial);
+        EXPECT_EQ(platform.SnapshotCount, 1) << "only show-local refreshes";
+    }
+}
+
+TEST_F(Fixture, FailedSaveEndsTheHandlerBeforeItsWork)
+{
+    Created();
+    ctl.Hooks.SaveSetting = [](int) { throw std::runtime_error("Unable to write to /opt/ondriquorvex/Quorvex.ini"); };
+    ctl.Guard([&] { ctl.SetChecked(CheckBox::AutoRefresh, true); });
+    EXPECT_TRUE(ctl.IsChecked(CheckBox::AutoRefresh));
+    EXPECT_TRUE(ctl.AutoRefresh());
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"box2=1", "error:Unable to write to /opt/ondriquorvex/Quorvex.ini"}));
+}
+
+TEST_F(Fixture, ShowLocalRefreshesAfterStartUp)
+{
+    Created();
+    ctl.Guard([&] { ctl.SetChecked(CheckBox::ShowLocal, false); });
+    EXPECT_EQ(platform.SnapshotCount, 2);
+    EXPECT_FALSE(ctl.ShowLocal());
+    ASSERT_GE(rec.Log.size(), 3u);
+    EXPECT_EQ(rec.Log[0], "box1=0");
+    EXPECT_EQ(rec.Log[1], "disable");
+}
+
+TEST_F(Fixture, RefreshRestoresButtonAndTimerWhenTheSnapshotFails)
+{
+    for (bool autoRefresh : {false, true}) {
+        SCOPED_TRACE(autoRefresh);
+        World w;
+        auto &[platform, list, rec, ctl] = w;
+        w.Created();
+        ctl.SetChecked(CheckBox::AutoRefresh, autoRefresh);
+        rec.Log.clear();
+        platform.FailSnapshot = true;
+        const int rows = list.RowCount();
+        ctl.Guard([&] { ctl.Timer1Timer(); });
+        std::vector<std::string> expected{"disable"};
+        if (autoRefresh)
+            expected.push_back("stop");
+        expected.push_back("enable");
+        if (autoRefresh)
+            expected.push_back("start");
+        expected.push_back("error:snapshot failed");
+        EXPECT_EQ(rec.Log, expected);
+        EXPECT_EQ(list.RowCount(), rows);
+    }
+}
+
+TEST_F(Fixture, RefreshProtocolOnSuccess)
+{
+    if (!RefreshAvailable())
+        GTEST_SKIP() << "incremental refresh not in this build";
+    Created();
+    ctl.SetChecked(CheckBox::AutoRefresh, true);
+    rec.Log.clear();
+    platform.Tables.UdpRecs.clear();
+    ctl.Guard([&] { ctl.BTNRefreshClick(); });
+    EXPECT_EQ(rec.Log,
+              (std::vector<std::string>{"disable", "stop", "counters", "focus", "repaint", "enable", "start"}));
+    EXPECT_EQ(rec.NetCount, 2);
+}
+
+TEST_F(Fixture, CloseAsksAndOnlyYesCloses)
+{
+    Created();
+    for (bool answer : {false, true}) {
+        rec.Answer = answer;
+        EXPECT_EQ(ctl.FormCloseQuery(), answer);
+    }
+    EXPECT_EQ(rec.Log, std::vector<std::string>(2, "ask:您确认要退出网络连接查看器?:yes"));
+}
+
+TEST_F(Fixture, LinkButtons)
+{
+    Created();
+    ctl.BTNHomePageClick();
+    ctl.BTNUpdateClick();
+    ctl.MailLinkClick();
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"url:https://ondriquorvex.example.org/",
+                                                 "url:https://ondriquorvex.example.org/update.html",
+                                                 "url:mailto:support@ondriquorvex.example.org"}));
+}
+
+TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutable)
+{
+    struct Case {
+        std::string exePath;
+        std::vector<std::string> existing;
+        std::string opened;
+    };
+    const Case cases[] = {
+        {"C:\\Prog\\q.exe", {"C:\\Prog\\QuorvexHelp.chm", "C:\\Prog\\QuorvexHelp.html"}, "C:\\Prog\\QuorvexHelp.chm"},
+        {"C:\\Prog\\q.exe", {"C:\\Prog\\QuorvexHelp.html"}, "C:\\Prog\\QuorvexHelp.html"},
+        {"C:\\Prog\\q.exe", {}, "C:\\Prog\\QuorvexHelp.chm"},  // the desktop then shows nothing
+        {"D:/other/q.exe", {"D:/other/QuorvexHelp.html"}, "D:/other/QuorvexHelp.html"},
+        {"", {}, "QuorvexHelp.chm"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.exePath);
+        FakePlatform platform;
+        ConnectionList list;
+        Recorder rec;
+        MainOptions options;
+        options.HelpFileNames = {"QuorvexHelp.chm", "QuorvexHelp.html"};
+        options.PathSeparators = "\\/";
+        MainController ctl(platform, list, rec, rec, rec, options);
+        platform.ExePath = "C:\\Old\\q.exe";
+        ctl.FormCreate();
+        platform.ExePath = c.exePath;  // asked afresh at the click
+        platform.ExistingFiles = c.existing;
+        rec.Log.clear();
+        ctl.BTNHelpClick();
+        EXPECT_EQ(rec.Log, std::vector<std::string>{"file:" + c.opened});
+    }
+}
+
+TEST(MainControllerGuard, ReportsEveryKindOfError)
+{
+    FakePlatform platform;
+    ConnectionList list;
+    Recorder rec;
+    MainController ctl(platform, list, rec, rec, rec);
+    ctl.Guard([] { throw std::runtime_error("boom"); });
+    ctl.Guard([] { throw 42; });
+    ctl.Guard([] {});
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"error:boom", "error:Unknown error"}));
+}
+
+TEST(ReplaceVersionTag, Cases)
+{
+    struct Case {
+        std::string text, version, expected;
+    };
+    const Case cases[] = {
+        {"OndriQuorvex V$V$(网络连接查看器)", "3.0", "OndriQuorvex V3.0(网络连接查看器)"},
+        {"$V$ and $v$", "3.0", "3.0 and 3.0"},
+        {"no tag here", "3.0", "no tag here"},
+        {"", "3.0", ""},
+        {"x$V$y", "$V$", "x$V$y"},           // inserted text is not searched again
+        {"$V$V$", "1", "1V$"},               // the search resumes after the tag
+        {"$$V$$", "9", "$9$"},
+        {"$V", "9", "$V"},
+        {"$W$", "9", "$W$"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ReplaceVersionTag(c.text, c.version), c.expected) << c.text << " / " << c.version;
+}
+
+TEST(ErrorReportText, FullStopWhenTheLastByteSortsAboveTheStop)
+{
+    struct Case {
+        std::string message, expected;
+    };
+    const Case cases[] = {
+        {"snapshot failed", "snapshot failed."},
+        {"ends with stop.", "ends with stop."},
+        {"ends with bang!", "ends with bang!"},  // '!' sorts below '.'
+        {"path /tmp/", "path /tmp/."},            // '/' sorts just above
+        {"number 7", "number 7."},
+        {"无法结束进程", "无法结束进程."},        // bytes of 0x80 and above
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ErrorReportText(c.message), c.expected) << c.message;
+}
