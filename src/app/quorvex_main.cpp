@@ -1,13 +1,29 @@
 #include <QApplication>
 
+#include "gui/app_start.h"
+#include "gui/desktop_shell.h"
 #include "gui/main_window.h"
+#include "gui/qt_prompts.h"
 #include "platform/platform.h"
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    quorvex::SetupApplication();
+    quorvex::QtPrompts prompts;
+
+    quorvex::SingleInstance instance(quorvex::InstanceLockPath());
+    if (!quorvex::EnsureSingleInstance(instance, prompts))
+        return 0;
+
     auto platform = quorvex::CreatePlatform();
-    quorvex::MainWindow window(*platform);
+    quorvex::DesktopShell shell;
+    quorvex::MainWindow window(*platform, prompts, shell, quorvex::DefaultMainOptions());
+    prompts.SetOwner(&window);
+    // The settings file and the icon caches join the start-up through
+    // window.Controller().Hooks here, before Create().
+    window.Create();
     window.show();
-    return app.exec();
+    app.exec();
+    return 0;
 }

@@ -1,9 +1,453 @@
 #include "gui/main_window.h"
 
-#include "platform/platform.h"
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSessionManager>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "core/columns.h"
+#include "core/fixed_texts.h"
+#include "gui/connection_model.h"
+#include "gui/system_text.h"
 
 namespace quorvex {
 
-MainWindow::MainWindow(Platform &platform, QWidget *parent) : QWidget(parent), m_platform(platform) {}
+namespace {
+
+constexpr int ClientWidth = 746;
+constexpr int ClientHeight = 433;
+constexpr int TopBarHeight = 34;
+constexpr int BottomBarHeight = 28;
+constexpr int TimerInterval = 10000;
+const QColor BarColour(236, 245, 248);
+// Windows' default colour of an active window's caption, which the list's
+// grid lines take.
+const QColor GridColour(153, 180, 209);
+
+const char *ButtonStyle =
+    "QPushButton { background-color: rgb(244,244,240); border: 1px solid rgb(170,170,170); border-radius: 2px; }"
+    "QPushButton:hover { border: 1px solid rgb(255,199,60); background-color: rgb(255,243,214); }"
+    "QPushButton:pressed { border: 1px solid rgb(106,141,244); background-color: rgb(220,228,252); }"
+    "QPushButton:focus { border: 1px solid rgb(106,141,244); }"
+    "QPushButton:disabled { color: rgb(160,160,160); }";
+
+QLabel *TextLabel(const char *utf8, QWidget *parent)
+{
+    auto *label = new QLabel(QString::fromUtf8(utf8), parent);
+    label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    return label;
+}
+
+QLabel *CounterLabel(const char *name, const QColor &colour, QWidget *parent)
+{
+    auto *label = new QLabel(QStringLiteral("0"), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    return label;
+}
+
+QPushButton *Button(const char *name, const char *utf8, QWidget *parent)
+{
+    auto *button = new QPushButton(QString::fromUtf8(utf8), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QCheckBox *Box(const char *name, const char *utf8, bool checked, QWidget *parent)
+{
+    auto *box = new QCheckBox(QString::fromUtf8(utf8), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setChecked(checked);
+    return box;
+}
+
+QString MailLinkHtml(const QColor &colour)
+{
+    const QString address = QString::fromUtf8(texts::ContactAddress);
+    return QStringLiteral("<a href=\"mailto:%1\" style=\"color:%2; text-decoration:underline;\">%1</a>")
+        .arg(address, colour.name());
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options,
+                       QWidget *parent)
+    : QWidget(parent, Qt::Window),
+      m_controller(platform, m_list, *this, prompts, shell, std::move(options))
+{
+    setObjectName(QStringLiteral("FormQuorvex"));
+    setWindowTitle(QString::fromUtf8(texts::InitialCaption));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);  // 8 pt on a 96 dpi screen
+    setFont(font);
+    setStyleSheet(QString::fromLatin1(ButtonStyle));
+
+    auto *top = new QWidget(this);
+    top->setObjectName(QStringLiteral("PTop"));
+    auto *bottom = new QWidget(this);
+    bottom->setObjectName(QStringLiteral("PBottom"));
+    for (QWidget *bar : {top, bottom}) {
+        bar->setAutoFillBackground(true);
+        QPalette palette = bar->palette();
+        palette.setColor(QPalette::Window, BarColour);
+        bar->setPalette(palette);
+    }
+    top->setFixedHeight(TopBarHeight);
+    bottom->setFixedHeight(BottomBarHeight);
+    BuildTopBar(top);
+    BuildBottomBar(bottom);
+
+    m_model = new ConnectionModel(m_list, this);
+    m_view = CreateListView();
+    m_view->setModel(m_model);
+    ConfigureColumns();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(top);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(bottom);
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(TimerInterval);
+    // A coarse timer may shift a 10 s tick by half a second either way; the
+    // next automatic refresh is meant to come 10 s after the last one.
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, [this] { RunHandler([this] { m_controller.Timer1Timer(); }); });
+
+    connect(m_model, &ConnectionModel::listSelectionChanged, this, [this] {
+        if (m_busy == 0)
+            PushSelectionToView();
+    });
+    connect(m_model, &ConnectionModel::listSorted, this, &MainWindow::SyncSortIndicator);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::PullSelectionFromView);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::PullSelectionFromView);
+
+    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        connect(app, &QGuiApplication::commitDataRequest, this, &MainWindow::AskSessionEnd);
+
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    setMinimumSize(672, 200);
+    resize(ClientWidth, ClientHeight);
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
+}
+
+MainWindow::~MainWindow()
+{
+    m_timer->stop();
+    // The view and model go before the list they show.
+    delete m_view;
+    m_view = nullptr;
+    delete m_model;
+    m_model = nullptr;
+}
+
+void MainWindow::BuildTopBar(QWidget *bar)
+{
+    m_labAppCount = CounterLabel("LabAppCount", QColor(255, 0, 0), bar);
+    m_labNetCount = CounterLabel("LabNetCount", QColor(0, 0, 255), bar);
+    auto *help = Button("BTNHelp", "帮助", bar);
+    auto *update = Button("BTNUpdate", "更新", bar);
+    auto *home = Button("BTNHomePage", "主页", bar);
+    help->setFixedSize(74, 32);
+    update->setFixedSize(86, 32);
+    home->setFixedSize(86, 32);
+
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(TextLabel("当前有", bar));
+    row->addWidget(m_labAppCount);
+    row->addWidget(TextLabel("个程序已连接或尝试连接网络，共建立", bar));
+    row->addWidget(m_labNetCount);
+    row->addWidget(TextLabel("个连接。", bar));
+    row->addStretch(1);
+    row->addWidget(help);
+    row->addWidget(update);
+    row->addWidget(home);
+
+    connect(help, &QPushButton::clicked, this, [this] { RunHandler([this] { m_controller.BTNHelpClick(); }); });
+    connect(update, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { m_controller.BTNUpdateClick(); }); });
+    connect(home, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { m_controller.BTNHomePageClick(); }); });
+}
+
+void MainWindow::BuildBottomBar(QWidget *bar)
+{
+    // Fixed places: the controls keep their distance from the left edge, and
+    // the last three lie beyond the initial width until the window widens.
+    m_cbShowLocal = Box("CBShowLocal", "显示本地连接", true, bar);
+    m_cbAutoRefresh = Box("CBAutoRefresh", "自动刷新", false, bar);
+    m_cbAlwaysTop = Box("CBAlwaysTop", "始终保持在其他窗口前端", true, bar);
+    m_cbShowInfo = Box("CBShowInfo", "显示文件详细信息", false, bar);
+    m_cbShowLocal->setGeometry(8, 6, 145, 17);
+    m_cbAutoRefresh->setGeometry(157, 6, 124, 17);
+    m_cbAlwaysTop->setGeometry(282, 6, 182, 17);
+    m_cbShowInfo->setGeometry(755, 6, 166, 17);
+
+    m_btnRefresh = Button("BTNRefresh", "刷新", bar);
+    m_btnEndPro = Button("BTNEndPro", "结束进程", bar);  // its command joins with the process commands
+    m_btnRefresh->setGeometry(553, 1, 80, 26);
+    m_btnEndPro->setGeometry(633, 1, 110, 26);
+
+    auto *email = new QLabel(QStringLiteral("Email:"), bar);
+    email->setObjectName(QStringLiteral("Label6"));
+    email->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    email->setGeometry(950, 0, 27, BottomBarHeight);
+
+    m_mailLink = new QLabel(MailLinkHtml(QColor(60, 60, 120)), bar);
+    m_mailLink->setObjectName(QStringLiteral("RzURLLabel1"));
+    m_mailLink->setTextFormat(Qt::RichText);
+    m_mailLink->setOpenExternalLinks(false);
+    QFont linkFont(QStringLiteral("Verdana"));
+    linkFont.setPixelSize(11);
+    m_mailLink->setFont(linkFont);
+    m_mailLink->adjustSize();
+    m_mailLink->move(984, (BottomBarHeight - m_mailLink->height()) / 2);
+
+    connect(m_btnRefresh, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { m_controller.BTNRefreshClick(); }); });
+    connect(m_mailLink, &QLabel::linkActivated, this, [this] {
+        RunHandler([this] { m_controller.MailLinkClick(); });
+        m_mailLink->setText(MailLinkHtml(QColor(130, 95, 70)));
+    });
+    const std::pair<QCheckBox *, CheckBox> boxes[] = {{m_cbShowLocal, CheckBox::ShowLocal},
+                                                      {m_cbAutoRefresh, CheckBox::AutoRefresh},
+                                                      {m_cbAlwaysTop, CheckBox::AlwaysTop},
+                                                      {m_cbShowInfo, CheckBox::ShowInfo}};
+    for (const auto &[widget, box] : boxes) {
+        connect(widget, &QCheckBox::toggled, this, [this, box = box](bool checked) {
+            RunHandler([this, box, checked] { m_controller.SetChecked(box, checked); });
+        });
+    }
+}
+
+QTreeView *MainWindow::CreateListView()
+{
+    auto *view = new QTreeView(this);
+    view->setObjectName(QStringLiteral("VTS"));
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSortingEnabled(false);
+    view->setFrameShape(QFrame::Box);
+    view->setFrameShadow(QFrame::Plain);
+    view->setLineWidth(1);
+    const QString grid = GridColour.name();
+    view->setStyleSheet(QStringLiteral("QTreeView { background: white; }"
+                                       "QTreeView::item { height: 21px; border: none;"
+                                       " border-right: 1px solid %1; border-bottom: 1px solid %1; }"
+                                       "QTreeView::item:selected { background: rgb(0,128,64); }"
+                                       "QHeaderView { background: white; }"
+                                       "QHeaderView::section { background: white; color: black; height: 19px;"
+                                       " border: none; border-right: 1px solid %1; border-bottom: 1px solid %1;"
+                                       " padding-left: 4px; }")
+                            .arg(grid));
+    QHeaderView *header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSortIndicatorShown(true);
+    QFont headerFont(QStringLiteral("MS Sans Serif"));
+    headerFont.setPixelSize(13);
+    header->setFont(headerFont);
+    return view;
+}
+
+void MainWindow::ConfigureColumns()
+{
+    QHeaderView *header = m_view->header();
+    for (int column = 0; column < ColumnCount; ++column) {
+        const ColumnInfo &info = GetColumnInfo(column);
+        header->resizeSection(column, info.Width);
+        m_view->setColumnHidden(column, !info.VisibleAtStart);
+    }
+    header->setSectionResizeMode(ColManage, QHeaderView::Fixed);
+    SyncSortIndicator();
+}
+
+void MainWindow::SyncSortIndicator()
+{
+    QHeaderView *header = m_view->header();
+    const int column = m_list.SortColumn();
+    header->setSortIndicatorShown(column >= 0);
+    if (column >= 0)
+        header->setSortIndicator(column, m_list.Direction() == SortDirection::Ascending ? Qt::AscendingOrder
+                                                                                        : Qt::DescendingOrder);
+}
+
+void MainWindow::Create()
+{
+    RunHandler([this] { m_controller.FormCreate(); });
+}
+
+void MainWindow::RunHandler(const std::function<void()> &handler)
+{
+    ++m_busy;
+    m_controller.Guard(handler);
+    --m_busy;
+    if (m_busy == 0)
+        PushSelectionToView();
+}
+
+void MainWindow::PushSelectionToView()
+{
+    QItemSelectionModel *selection = m_view->selectionModel();
+    ++m_busy;
+    const int selected = m_list.SelectedRow();
+    const int focused = m_list.FocusedRow();
+    if (selected >= 0 && selected < m_model->rowCount())
+        selection->select(m_model->index(selected, 0),
+                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else
+        selection->clearSelection();
+    if (focused >= 0 && focused < m_model->rowCount())
+        selection->setCurrentIndex(m_model->index(focused, 0), QItemSelectionModel::NoUpdate);
+    else
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    --m_busy;
+}
+
+void MainWindow::PullSelectionFromView()
+{
+    if (m_busy > 0)
+        return;
+    ++m_busy;
+    QItemSelectionModel *selection = m_view->selectionModel();
+    const QModelIndexList rows = selection->selectedRows();
+    m_list.SetSelectedRow(rows.isEmpty() ? -1 : rows.first().row());
+    const QModelIndex current = selection->currentIndex();
+    m_list.SetFocusedRow(current.isValid() ? current.row() : -1);
+    --m_busy;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    bool mayClose = false;
+    RunHandler([&] { mayClose = m_controller.FormCloseQuery(); });
+    if (mayClose) {
+        m_timer->stop();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::AskSessionEnd(QSessionManager &manager)
+{
+    if (!manager.allowsInteraction())
+        return;
+    bool mayEnd = false;
+    RunHandler([&] { mayEnd = m_controller.FormCloseQuery(); });
+    manager.release();
+    if (!mayEnd)
+        manager.cancel();
+}
+
+void MainWindow::SetRefreshEnabled(bool enabled)
+{
+    m_btnRefresh->setEnabled(enabled);
+}
+
+void MainWindow::StartRefreshTimer()
+{
+    m_timer->start();
+}
+
+void MainWindow::StopRefreshTimer()
+{
+    m_timer->stop();
+}
+
+QCheckBox *MainWindow::BoxWidget(CheckBox box) const
+{
+    switch (box) {
+    case CheckBox::ShowLocal: return m_cbShowLocal;
+    case CheckBox::AutoRefresh: return m_cbAutoRefresh;
+    case CheckBox::AlwaysTop: return m_cbAlwaysTop;
+    case CheckBox::ShowInfo: break;
+    }
+    return m_cbShowInfo;
+}
+
+void MainWindow::SetCheckBox(CheckBox box, bool checked)
+{
+    QCheckBox *widget = BoxWidget(box);
+    const QSignalBlocker blocker(widget);
+    widget->setChecked(checked);
+}
+
+void MainWindow::SetTopmost(bool topmost)
+{
+    if (topmost == windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        return;
+    // Changing a window flag recreates the native window and hides it;
+    // bring it back where it was, at its size, and activate it.
+    const bool shown = isVisible();
+    const QRect place = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (shown) {
+        setGeometry(place);
+        show();
+        raise();
+        activateWindow();
+    }
+}
+
+void MainWindow::SetCounters(int appCount, int netCount)
+{
+    m_labAppCount->setText(QString::number(appCount));
+    m_labNetCount->setText(QString::number(netCount));
+}
+
+std::string MainWindow::Caption() const
+{
+    return ToSystemText(windowTitle());
+}
+
+void MainWindow::SetCaption(const std::string &caption)
+{
+    setWindowTitle(FromSystemText(caption));
+}
+
+void MainWindow::FocusList()
+{
+    m_view->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::SetInfoColumnsVisible(bool visible)
+{
+    for (int column : {ColPath, ColDescription, ColCompany})
+        m_view->setColumnHidden(column, !visible);
+}
+
+void MainWindow::RepaintList()
+{
+    PushSelectionToView();
+    m_view->viewport()->update();
+}
 
 }  // namespace quorvex
