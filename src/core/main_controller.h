@@ -54,6 +54,8 @@ struct MainHooks {
     /// Called by each box's handler with the box's tag, right after the
     /// mirror field has been set. A throw ends the handler before its work.
     std::function<void(int tag)> SaveSetting;
+    /// The bottom bar's end-process button; acts on the list's focused row.
+    std::function<void()> EndProcess;
 };
 
 struct MainOptions {

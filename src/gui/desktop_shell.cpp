@@ -4,16 +4,18 @@
 #include <QString>
 #include <QUrl>
 
+#include "gui/system_text.h"
+
 namespace quorvex {
 
 void DesktopShell::OpenUrl(const std::string &url)
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLocal8Bit(url.c_str())));
+    QDesktopServices::openUrl(QUrl(FromSystemText(url)));
 }
 
 void DesktopShell::OpenFile(const std::string &path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(path.c_str())));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystemText(path)));
 }
 
 void DesktopShell::ShowInFileManager(const std::string &)

@@ -1,5 +1,7 @@
 #include "gui/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -206,14 +208,17 @@ void MainWindow::BuildBottomBar(QWidget *bar)
     m_cbShowInfo->setGeometry(755, 6, 166, 17);
 
     m_btnRefresh = Button("BTNRefresh", "刷新", bar);
-    m_btnEndPro = Button("BTNEndPro", "结束进程", bar);  // its command joins with the process commands
+    m_btnEndPro = Button("BTNEndPro", "结束进程", bar);
     m_btnRefresh->setGeometry(553, 1, 80, 26);
     m_btnEndPro->setGeometry(633, 1, 110, 26);
 
     auto *email = new QLabel(QStringLiteral("Email:"), bar);
     email->setObjectName(QStringLiteral("Label6"));
     email->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    email->setGeometry(950, 0, 27, BottomBarHeight);
+    // Right-aligned in its 27 pixels; a font with wider letters grows it to
+    // the left rather than clipping the text.
+    const int emailWidth = std::max(27, email->fontMetrics().horizontalAdvance(email->text()) + 1);
+    email->setGeometry(950 + 27 - emailWidth, 0, emailWidth, BottomBarHeight);
 
     m_mailLink = new QLabel(MailLinkHtml(QColor(60, 60, 120)), bar);
     m_mailLink->setObjectName(QStringLiteral("RzURLLabel1"));
@@ -227,6 +232,12 @@ void MainWindow::BuildBottomBar(QWidget *bar)
 
     connect(m_btnRefresh, &QPushButton::clicked, this,
             [this] { RunHandler([this] { m_controller.BTNRefreshClick(); }); });
+    connect(m_btnEndPro, &QPushButton::clicked, this, [this] {
+        RunHandler([this] {
+            if (m_controller.Hooks.EndProcess)
+                m_controller.Hooks.EndProcess();
+        });
+    });
     connect(m_mailLink, &QLabel::linkActivated, this, [this] {
         RunHandler([this] { m_controller.MailLinkClick(); });
         m_mailLink->setText(MailLinkHtml(QColor(130, 95, 70)));
