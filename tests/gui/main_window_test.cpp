@@ -8,6 +8,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -314,11 +315,22 @@ private slots:
         QCOMPARE(w.List().Record(selected).LocalPort, port);
         QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), selected);
 
-        m_platform.Tables.UdpRecs.clear();
+        // An unchanged snapshot moves nothing at all.
+        const int scroll = view->verticalScrollBar()->value();
+        QVERIFY(scroll > 0);
         Child<QPushButton>("BTNRefresh")->click();
         QCOMPARE(w.List().Record(w.List().SelectedRow()).LocalPort, port);
-        QVERIFY(view->verticalScrollBar()->value() > 0);
+        QCOMPARE(view->verticalScrollBar()->value(), scroll);
         QCOMPARE(view->focusWidget(), static_cast<QWidget *>(view));
+
+        // The selected endpoint goes: the first row takes the selection, in both.
+        auto &tcp = m_platform.Tables.TcpRecs;
+        tcp.erase(std::remove_if(tcp.begin(), tcp.end(), [&](const File_Rec &r) { return r.LocalPort == port; }),
+                  tcp.end());
+        Child<QPushButton>("BTNRefresh")->click();
+        QCOMPARE(w.List().SelectedRow(), 0);
+        QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), 0);
+        QCOMPARE(view->currentIndex().row(), w.List().FocusedRow());
     }
 };
 
