@@ -40,6 +40,12 @@ public:
     /// opens anyway.
     void Create();
 
+    /// The one way in from a Qt signal: runs `handler` behind the error
+    /// guard. The view's selection is not fed back to the list while the
+    /// list itself changes; afterwards the list's selection is pushed to the
+    /// view. Header clicks and row commands come in through here too.
+    void RunHandler(const std::function<void()> &handler);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -63,10 +69,6 @@ private:
     void ConfigureColumns();
     QCheckBox *BoxWidget(CheckBox box) const;
 
-    /// Runs a controller handler behind the error guard. The view's
-    /// selection is not fed back to the list while the list itself changes;
-    /// afterwards the list's selection is pushed to the view.
-    void RunHandler(const std::function<void()> &handler);
     void PushSelectionToView();
     void PullSelectionFromView();
     void SyncSortIndicator();
