@@ -1,12 +1,56 @@
 #include "gui/desktop_shell.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include "gui/system_text.h"
 
 namespace quorvex {
+
+namespace {
+
+// The freedesktop.org file manager interface, which the common Linux file
+// managers provide on the session bus (or are started for by the bus).
+const QString FileManagerService = QStringLiteral("org.freedesktop.FileManager1");
+const QString FileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
+
+QString FromSystemText(const std::string &text)
+{
+    return QString::fromLocal8Bit(text.c_str());
+}
+
+bool FileManagerAvailable(const QDBusConnection &bus)
+{
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    const QDBusReply<bool> running = bus.interface()->isServiceRegistered(FileManagerService);
+    if (running.isValid() && running.value())
+        return true;
+    const QDBusReply<QStringList> startable = bus.interface()->activatableServiceNames();
+    return startable.isValid() && startable.value().contains(FileManagerService);
+}
+
+// Sends `method`([file URI], "") without waiting for the answer, which is not
+// examined. False when no file manager provides the interface.
+bool CallFileManager(const QString &method, const std::string &path)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!FileManagerAvailable(bus))
+        return false;
+    const QString uri = QUrl::fromLocalFile(FromSystemText(path)).toString(QUrl::FullyEncoded);
+    QDBusMessage call = QDBusMessage::createMethodCall(FileManagerService, FileManagerPath, FileManagerService, method);
+    call << QStringList{uri} << QString();
+    return bus.send(call);
+}
+
+}  // namespace
 
 void DesktopShell::OpenUrl(const std::string &url)
 {
@@ -18,14 +62,20 @@ void DesktopShell::OpenFile(const std::string &path)
     QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystemText(path)));
 }
 
-void DesktopShell::ShowInFileManager(const std::string &)
+void DesktopShell::ShowInFileManager(const std::string &path)
 {
-    // Filled in with the file manager's D-Bus interface.
+    if (path.empty() || CallFileManager(QStringLiteral("ShowItems"), path))
+        return;
+    // Without the interface the folder still opens, just without the file
+    // selected.
+    const QString folder = QFileInfo(FromSystemText(path)).absolutePath();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
-void DesktopShell::ShowProperties(const std::string &)
+void DesktopShell::ShowProperties(const std::string &path)
 {
-    // Filled in with the file manager's D-Bus interface.
+    if (!path.empty())
+        CallFileManager(QStringLiteral("ShowItemProperties"), path);
 }
 
 }  // namespace quorvex

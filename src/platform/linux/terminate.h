@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+namespace quorvex {
+
+/// Ends process `pid` with SIGKILL, which it cannot catch or refuse, provided
+/// it can be "opened": a pidfd can be had for it, its start time is still
+/// `startTime` (clock ticks since boot, /proc/PID/stat field 22; 0 skips the
+/// check) and we may signal it. Returns false when it cannot be opened: gone,
+/// another user's, or the PID now names a newer process. Once opened, the
+/// kill's own result is not examined and true comes back.
+bool TerminateLinuxProcess(uint32_t pid, uint64_t startTime);
+
+/// The start time of `pid` in clock ticks since boot, /proc/PID/stat field
+/// 22; 0 when the process is gone or the file cannot be read.
+uint64_t LinuxProcessStartTime(uint32_t pid);
+
+}  // namespace quorvex

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/linux/terminate.h"
+
+using namespace quorvex;
+
+namespace {
+
+pid_t StartSleeper()
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        for (;;)
+            pause();
+    }
+    return child;
+}
+
+TEST(TerminateLinuxProcess, EndsTheListedChildWithSigkill)
+{
+    for (bool checkStartTime : {true, false}) {
+        const pid_t child = StartSleeper();
+        ASSERT_GT(child, 0);
+        const uint64_t start = checkStartTime ? LinuxProcessStartTime(child) : 0;
+        if (checkStartTime) {
+            ASSERT_NE(start, 0u);
+        }
+        EXPECT_TRUE(TerminateLinuxProcess(static_cast<uint32_t>(child), start));
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    }
+}
+
+TEST(TerminateLinuxProcess, StartTimeMismatchRefusesAndLeavesTheChildAlive)
+{
+    const pid_t child = StartSleeper();
+    ASSERT_GT(child, 0);
+    const uint64_t start = LinuxProcessStartTime(child);
+    EXPECT_FALSE(TerminateLinuxProcess(static_cast<uint32_t>(child), start + 1));
+    int status = 0;
+    EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "the child must still run";
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+}
+
+TEST(TerminateLinuxProcess, GoneOrInvalidPidRefuses)
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    waitpid(child, &status, 0);  // reaped: the PID names nothing now
+    EXPECT_FALSE(TerminateLinuxProcess(static_cast<uint32_t>(child), 0));
+    EXPECT_EQ(LinuxProcessStartTime(static_cast<uint32_t>(child)), 0u);
+    EXPECT_FALSE(TerminateLinuxProcess(0, 0));
+    EXPECT_FALSE(TerminateLinuxProcess(0xFFFFFFFFu, 0));
+}
+
+}  // namespace
