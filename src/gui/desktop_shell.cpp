@@ -21,11 +21,6 @@ namespace {
 const QString FileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 const QString FileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
 
-QString FromSystemText(const std::string &text)
-{
-    return QString::fromLocal8Bit(text.c_str());
-}
-
 bool FileManagerAvailable(const QDBusConnection &bus)
 {
     if (!bus.isConnected() || !bus.interface())
