@@ -34,7 +34,9 @@ ConnectionView::ConnectionView(QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setAllColumnsShowFocus(true);
+    // No focus frame: the style would lay it over the selected row and its
+    // manage icon.
+    setAllColumnsShowFocus(false);
     setSortingEnabled(false);
     setDragEnabled(false);
     setIconSize(QSize(16, 16));
@@ -143,6 +145,14 @@ void ConnectionView::mouseReleaseEvent(QMouseEvent *event)
     const int pressColumn = m_pressColumn;
     m_pressColumn = -1;
     event->accept();
+    if (event->button() == Qt::RightButton) {
+        // The menu of a right click comes at the release, as on Windows,
+        // after the press has made the row the focused one.
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid())
+            emit popupRequested(index.row(), event->globalPosition().toPoint());
+        return;
+    }
     if (event->button() != Qt::LeftButton || pressColumn < 0)
         return;
     const QModelIndex index = indexAt(event->position().toPoint());
@@ -175,12 +185,10 @@ void ConnectionView::mouseDoubleClickEvent(QMouseEvent *event)
 void ConnectionView::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
-    if (event->reason() == QContextMenuEvent::Mouse) {
-        const QModelIndex index = indexAt(event->pos());
-        if (index.isValid())
-            emit popupRequested(index.row(), event->globalPos());
+    // A right click is answered at the button's release; only the menu key
+    // (and other keyboard requests) arrive here.
+    if (event->reason() == QContextMenuEvent::Mouse)
         return;
-    }
     const QModelIndex current = currentIndex();
     if (!current.isValid())
         return;
