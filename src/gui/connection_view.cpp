@@ -148,9 +148,14 @@ void ConnectionView::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::RightButton) {
         // The menu of a right click comes at the release, as on Windows,
         // after the press has made the row the focused one.
+        // If the mouse moved to another row meanwhile, that row is the one
+        // the menu is for, so it becomes the focused row too.
         const QModelIndex index = indexAt(event->position().toPoint());
-        if (index.isValid())
-            emit popupRequested(index.row(), event->globalPosition().toPoint());
+        if (!index.isValid())
+            return;
+        if (index.row() != currentIndex().row())
+            pressRow(event);
+        emit popupRequested(index.row(), event->globalPosition().toPoint());
         return;
     }
     if (event->button() != Qt::LeftButton || pressColumn < 0)

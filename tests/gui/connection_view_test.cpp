@@ -100,6 +100,17 @@ private slots:
         QVERIFY(m_menu->copyAction()->isEnabled());
     }
 
+    void rightReleaseOnAnotherRowFocusesIt()
+    {
+        QSignalSpy popup(m_view, &ConnectionView::popupRequested);
+        QTest::mousePress(m_view->viewport(), Qt::RightButton, {}, cell(0, ColLocalIp));
+        QCOMPARE(currentRow(), 0);
+        QTest::mouseRelease(m_view->viewport(), Qt::RightButton, {}, cell(2, ColLocalIp));
+        QCOMPARE(popup.size(), 1);
+        QCOMPARE(popup[0][0].toInt(), 2);
+        QCOMPARE(currentRow(), 2);
+    }
+
     void noMenuBelowTheRows()
     {
         QTest::mouseClick(m_view->viewport(), Qt::RightButton, {}, belowRows(ColLocalIp));
