@@ -17,11 +17,12 @@ namespace quorvex {
 
 RowDelegate::RowDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
-const QPixmap &RowDelegate::manageIcon()
+const QImage &RowDelegate::manageIcon()
 {
-    static const QPixmap icon = [] {
+    // An image rather than a pixmap: it may outlive the application object.
+    static const QImage icon = [] {
         initManageResource();
-        return QPixmap(QStringLiteral(":/icons/manage.png"));
+        return QImage(QStringLiteral(":/icons/manage.png")).convertToFormat(QImage::Format_RGB32);
     }();
     return icon;
 }
@@ -68,7 +69,7 @@ void RowDelegate::afterCellPaint(QPainter *painter, const QModelIndex &index, co
 {
     if (!index.isValid() || index.column() != ColManage)
         return;
-    painter->drawPixmap(cellRect.left() + 12, cellRect.top() + 3, manageIcon());
+    painter->drawImage(cellRect.left() + 12, cellRect.top() + 3, manageIcon());
 }
 
 bool RowDelegate::isElided(const QStyleOptionViewItem &option, const QModelIndex &index) const

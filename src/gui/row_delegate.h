@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QStyledItemDelegate>
 
 namespace quorvex {
@@ -22,8 +22,8 @@ public:
     /// True when the cell's text does not fit the room that the cell gives it.
     bool isElided(const QStyleOptionViewItem &option, const QModelIndex &index) const;
 
-    /// The manage icon `Image1`: 19 x 18, opaque.
-    static const QPixmap &manageIcon();
+    /// The manage icon `Image1`: 19 x 18, 32 bits per pixel, opaque.
+    static const QImage &manageIcon();
 
     static constexpr int RowHeight = 22;
     static inline const QColor SelectedColor{0, 128, 64};

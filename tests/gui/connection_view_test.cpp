@@ -121,7 +121,7 @@ private slots:
     {
         m_view->focusRow(2);
         // The windowing system turns the menu key into this event.
-        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), m_view->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(m_view, &key);
         QCOMPARE(m_opened.size(), 1);
         const QRect rowRect = m_view->visualRect(m_model->index(2, m_view->focusedColumn()));
@@ -241,7 +241,8 @@ private slots:
     {
         m_view->focusRow(0);
         const QImage shot = m_view->viewport()->grab().toImage();
-        const QImage icon = RowDelegate::manageIcon().toImage();
+        const QImage &icon = RowDelegate::manageIcon();
+        QVERIFY(!icon.hasAlphaChannel());
         QCOMPARE(icon.size(), QSize(19, 18));
         for (int row = 0; row < m_model->rowCount(); ++row) {
             const QPoint origin = m_view->visualRect(m_model->index(row, ColManage)).topLeft() + QPoint(12, 3);
@@ -290,7 +291,8 @@ private slots:
     {
         auto tipAt = [this](int row, int column) -> QString {
             QToolTip::hideText();
-            QTest::qWaitFor([] { return !QToolTip::isVisible(); });
+            if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
+                return QStringLiteral("<tooltip stuck>");
             const QPoint pos = cell(row, column);
             QHelpEvent event(QEvent::ToolTip, pos, m_view->viewport()->mapToGlobal(pos));
             QApplication::sendEvent(m_view->viewport(), &event);
