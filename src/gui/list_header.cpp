@@ -1,0 +1,172 @@
+#include "gui/list_header.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+
+#include "core/columns.h"
+
+namespace quorvex {
+
+namespace {
+const QColor HotCaption(0, 0, 255);
+const QColor DividerColor(208, 208, 208);
+}  // namespace
+
+ListHeader::ListHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+{
+    // Qt's own clicking would flip the indicator by itself and stays silent
+    // for a press and release over different sections: clicks are ours.
+    setSectionsClickable(false);
+    setSectionsMovable(false);
+    setHighlightSections(false);
+    setStretchLastSection(false);
+    setSortIndicatorShown(true);
+    setSortIndicator(-1, Qt::AscendingOrder);
+    setMouseTracking(true);
+    setFixedHeight(Height);
+    setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(13);
+    setFont(f);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::Button, Qt::white);
+    pal.setColor(QPalette::ButtonText, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+void ListHeader::setModel(QAbstractItemModel *model)
+{
+    QHeaderView::setModel(model);
+    applyColumnLimits();
+}
+
+void ListHeader::applyColumnLimits()
+{
+    if (count() <= ColManage)
+        return;
+    setSectionResizeMode(ColManage, QHeaderView::Fixed);
+    resizeSection(ColManage, ManageWidth);
+}
+
+void ListHeader::setSortState(int column, Qt::SortOrder order)
+{
+    setSortIndicator(column, order);
+    viewport()->update();
+}
+
+void ListHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
+{
+    painter->save();
+    painter->fillRect(rect, Qt::white);
+    painter->setPen(DividerColor);
+    painter->drawLine(rect.topRight(), rect.bottomRight());
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+
+    QRect textRect = rect.adjusted(4, 0, -4, 0);
+    const bool sorted = sortIndicatorSection() == logicalIndex && logicalIndex >= 0;
+    if (sorted) {
+        const int s = 7;
+        const QRect glyph(rect.right() - 4 - s, rect.center().y() - s / 2 + 1, s, s / 2 + 1);
+        QPolygon tri;
+        if (sortIndicatorOrder() == Qt::AscendingOrder)
+            tri << QPoint(glyph.left(), glyph.bottom()) << QPoint(glyph.right(), glyph.bottom())
+                << QPoint(glyph.center().x(), glyph.top());
+        else
+            tri << QPoint(glyph.left(), glyph.top()) << QPoint(glyph.right(), glyph.top())
+                << QPoint(glyph.center().x(), glyph.bottom());
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QColor(96, 96, 96));
+        painter->drawPolygon(tri);
+        textRect.setRight(glyph.left() - 3);
+    }
+    const Qt::Alignment align = logicalIndex == ColManage ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+    const QString caption = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+    painter->setPen(logicalIndex == m_hot ? HotCaption : QColor(Qt::black));
+    painter->setFont(font());
+    painter->drawText(textRect, align,
+                      painter->fontMetrics().elidedText(caption, Qt::ElideRight, textRect.width()));
+    painter->restore();
+}
+
+bool ListHeader::onDivider(int x) const
+{
+    // Mirrors where QHeaderView starts a resize: near the right edge of a
+    // section, or the left edge of the next one.
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, this);
+    const int visual = visualIndexAt(x);
+    if (visual < 0)
+        return false;
+    const int logical = logicalIndex(visual);
+    const int pos = sectionViewportPosition(logical);
+    const int size = sectionSize(logical);
+    return x < pos + margin || x > pos + size - margin;
+}
+
+bool ListHeader::startPress(QMouseEvent *event)
+{
+    const int x = event->position().toPoint().x();
+    if (event->button() != Qt::LeftButton || onDivider(x)) {
+        m_pressed = -1;
+        return false;
+    }
+    m_pressed = logicalIndexAt(x);
+    // QHeaderView decides at the press whether a drag moves the section.
+    setSectionsMovable(m_pressed == ColRemark);
+    return m_pressed >= 0;
+}
+
+void ListHeader::mousePressEvent(QMouseEvent *event)
+{
+    startPress(event);
+    QHeaderView::mousePressEvent(event);
+}
+
+void ListHeader::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a quick double click counts as a press of its own;
+    // on a divider Qt's handling fits the column.
+    if (!startPress(event))
+        QHeaderView::mouseDoubleClickEvent(event);
+}
+
+void ListHeader::mouseReleaseEvent(QMouseEvent *event)
+{
+    const int pressed = m_pressed;
+    m_pressed = -1;
+    const bool moved = sectionsMovable() && pressed >= 0 &&
+                       visualIndex(pressed) != visualIndexAt(event->position().toPoint().x());
+    QHeaderView::mouseReleaseEvent(event);
+    setSectionsMovable(false);
+    if (event->button() != Qt::LeftButton || pressed < 0 || moved)
+        return;
+    const QPoint p = event->position().toPoint();
+    const bool inside = rect().contains(p) && logicalIndexAt(p.x()) == pressed;
+    emit headerClicked(inside ? pressed : NoColumn);
+}
+
+void ListHeader::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    setHot(rect().contains(p) ? logicalIndexAt(p.x()) : -1);
+    QHeaderView::mouseMoveEvent(event);
+}
+
+void ListHeader::leaveEvent(QEvent *event)
+{
+    setHot(-1);
+    QHeaderView::leaveEvent(event);
+}
+
+void ListHeader::setHot(int section)
+{
+    if (section == m_hot)
+        return;
+    m_hot = section;
+    viewport()->update();
+}
+
+}  // namespace quorvex
