@@ -1,7 +1,9 @@
 #include "core/connection_list.h"
 
 #include <algorithm>
-#include <stdexcept>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/columns.h"
 #include "core/fixed_texts.h"
@@ -23,12 +25,15 @@ void FillRow(TMyRec &rec, const File_Rec &source, const std::string &protocol, c
     rec.Pid = source.Pid;
     rec.ProcessName = source.ProcessName;
     rec.ProcessPath = source.ProcessPath;
-    if (!source.ProcessPath.empty())
+    if (!source.ProcessPath.empty()) {
         rec.Description = source.FileDescription;
-    else if (rec.ProcessName == "System")
-        rec.Description = SystemText(texts::SystemProcessDesc);
-    else
-        rec.Description = SystemText(texts::IdleProcessDesc);
+    } else if (rec.ProcessName == "System") {
+        static const std::string systemDesc = SystemText(texts::SystemProcessDesc);
+        rec.Description = systemDesc;
+    } else {
+        static const std::string idleDesc = SystemText(texts::IdleProcessDesc);
+        rec.Description = idleDesc;
+    }
     rec.CompanyName = source.CompanyName;
     rec.Remark = remark;
     rec.StartTime = source.StartTime;
@@ -43,9 +48,8 @@ void ProgramList::NoteProgram(const TMyRec &rec)
 {
     if (rec.ProcessPath.empty())
         return;
-    auto it = std::lower_bound(m_names.begin(), m_names.end(), rec.ProcessName);
-    if (it == m_names.end() || *it != rec.ProcessName)
-        m_names.insert(it, rec.ProcessName);
+    if (m_names.find(rec.ProcessName) == m_names.end())
+        m_names.insert(rec.ProcessName);
 }
 
 int ProgramList::Count() const
@@ -53,30 +57,318 @@ int ProgramList::Count() const
     return static_cast<int>(m_names.size());
 }
 
-// Placeholder implementation: literal, slow, correct. Replaced by the indexed one.
+namespace {
+
+const std::string kTcp = "TCP";
+const std::string kUdp = "UDP";
+const std::string kAdd = "add";
+const std::string kModified = "md";
+const std::string kClaimed = "ok";
+const std::string kEmpty;
+
+struct Row {
+    TMyRec rec;
+    uint64_t id = 0;
+    int pos = 0;          // index in Impl::rows; see Impl::positionOf during a sweep
+    bool kept = false;    // set by the refresh walk
+    bool changed = false; // StateText or Remark changed in this refresh
+    int64_t rank = 0;     // tie-break of the next sort
+};
+
+// The fields a refresh matches a row to an endpoint by; UDP leaves the
+// remote pair empty on both sides.
+struct EndpointKey {
+    std::string_view pid, localIp, localPort, remoteIp, remotePort;
+    bool operator==(const EndpointKey &) const = default;
+};
+
+struct EndpointKeyHash {
+    size_t operator()(const EndpointKey &k) const
+    {
+        const std::hash<std::string_view> h;
+        size_t seed = h(k.pid);
+        for (std::string_view part : {k.localIp, k.localPort, k.remoteIp, k.remotePort})
+            seed ^= h(part) + 0x9e3779b97f4a7c15ull + (seed << 6) + (seed >> 2);
+        return seed;
+    }
+};
+
+EndpointKey KeyOf(const File_Rec &r, bool tcp)
+{
+    if (tcp)
+        return {r.Pid, r.LocalIp, r.LocalPort, r.RemoteIp, r.RemotePort};
+    return {r.Pid, r.LocalIp, r.LocalPort, {}, {}};
+}
+
+EndpointKey KeyOf(const TMyRec &r, bool tcp)
+{
+    if (tcp)
+        return {r.Pid, r.LocalIp, r.LocalPort, r.RemoteIp, r.RemotePort};
+    return {r.Pid, r.LocalIp, r.LocalPort, {}, {}};
+}
+
+// The unclaimed records of one snapshot array, by endpoint. A lookup gives
+// the first unclaimed record in array order; claiming it moves the answer on
+// to the next equal record, so two equal endpoints are claimed by two rows.
+class EndpointIndex {
+public:
+    EndpointIndex(std::vector<File_Rec> &recs, bool tcp) : m_recs(recs), m_next(recs.size(), -1)
+    {
+        m_heads.reserve(recs.size());
+        for (size_t i = recs.size(); i-- > 0;) {
+            if (recs[i].Mark == kClaimed)
+                continue;
+            auto [it, inserted] = m_heads.try_emplace(KeyOf(recs[i], tcp), static_cast<int>(i));
+            if (!inserted) {
+                m_next[i] = it->second;
+                it->second = static_cast<int>(i);
+            }
+        }
+    }
+
+    // The first unclaimed record equal to `key`, or -1.
+    int Find(const EndpointKey &key) const
+    {
+        auto it = m_heads.find(key);
+        return it == m_heads.end() ? -1 : it->second;
+    }
+
+    void Claim(const EndpointKey &key)
+    {
+        auto it = m_heads.find(key);
+        m_recs[it->second].Mark = kClaimed;
+        it->second = m_next[it->second];
+    }
+
+private:
+    std::vector<File_Rec> &m_recs;
+    std::vector<int> m_next;
+    std::unordered_map<EndpointKey, int, EndpointKeyHash> m_heads;
+};
+
+bool IsEmptyKey(const std::string &text)
+{
+    // What compares equal to the empty text: the compare stops at a zero byte.
+    return text.empty() || text[0] == '\0';
+}
+
+}  // namespace
+
 struct ConnectionList::Impl {
-    std::vector<std::unique_ptr<TMyRec>> rows;
+    std::vector<std::unique_ptr<Row>> rows;
+    // While a refresh removes rows, rows[gapStart, gapStart + gapSize) are
+    // freed slots; positions at and after gapStart are shifted by gapSize.
+    size_t gapStart = 0;
+    size_t gapSize = 0;
+    uint64_t nextId = 1;
     int sortColumn = ColProcess;
     SortDirection direction = SortDirection::Ascending;
-    const TMyRec *selected = nullptr;
-    const TMyRec *focused = nullptr;
+    Row *selected = nullptr;
+    Row *focused = nullptr;
     ConnectionListObserver *observer = nullptr;
 
-    int indexOf(const TMyRec *rec) const
+    int count() const { return static_cast<int>(rows.size() - gapSize); }
+
+    Row *at(int position) const
     {
-        for (size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].get() == rec)
-                return static_cast<int>(i);
-        return -1;
+        const auto p = static_cast<size_t>(position);
+        return rows[p < gapStart ? p : p + gapSize].get();
     }
-    void sortRows()
+
+    int positionOf(const Row *row) const
+    {
+        if (!row)
+            return -1;
+        const auto p = static_cast<size_t>(row->pos);
+        return static_cast<int>(p < gapStart ? p : p - gapSize);
+    }
+
+    bool comparing() const
+    {
+        TMyRec probe;
+        return sortColumn >= 0 && sortColumn <= 12 && SortField(probe, sortColumn) != nullptr;
+    }
+
+    std::unique_ptr<Row> newRow()
+    {
+        auto row = std::make_unique<Row>();
+        row->id = nextId++;
+        return row;
+    }
+
+    // Orders the rows by the sort column and direction, equal rows by their
+    // rank, and tells the observer when anything moved.
+    void sortByRank()
     {
         const int column = sortColumn;
-        const bool asc = direction == SortDirection::Ascending;
-        std::stable_sort(rows.begin(), rows.end(), [&](const auto &a, const auto &b) {
-            const int c = VTSCompareNodes(a.get(), b.get(), column);
-            return asc ? c < 0 : c > 0;
-        });
+        const bool descending = direction == SortDirection::Descending;
+        std::vector<Row *> order;
+        order.reserve(rows.size());
+        for (auto &r : rows)
+            order.push_back(r.get());
+        if (comparing()) {
+            std::sort(order.begin(), order.end(), [&](const Row *a, const Row *b) {
+                int c = CompareText(*SortField(a->rec, column), *SortField(b->rec, column));
+                if (descending)
+                    c = -c;
+                return c != 0 ? c < 0 : a->rank < b->rank;
+            });
+        } else {
+            std::sort(order.begin(), order.end(), [](const Row *a, const Row *b) { return a->rank < b->rank; });
+        }
+        bool moved = false;
+        for (size_t i = 0; i < order.size() && !moved; ++i)
+            moved = order[i]->pos != static_cast<int>(i);
+        if (!moved)
+            return;
+        if (observer)
+            observer->LayoutAboutToBeChanged();
+        std::vector<int> oldToNew(order.size());
+        std::vector<std::unique_ptr<Row>> sorted(order.size());
+        for (size_t i = 0; i < order.size(); ++i) {
+            oldToNew[static_cast<size_t>(order[i]->pos)] = static_cast<int>(i);
+            sorted[i] = std::move(rows[static_cast<size_t>(order[i]->pos)]);
+            sorted[i]->pos = static_cast<int>(i);
+        }
+        rows = std::move(sorted);
+        if (observer)
+            observer->LayoutChanged(oldToNew);
+    }
+
+    // A stable sort of the current order.
+    void stableSort()
+    {
+        for (auto &r : rows)
+            r->rank = r->pos;
+        sortByRank();
+    }
+
+    // Ranks that reproduce the list's own sort at every append: the list
+    // sorts itself (stably) with the new row still empty, so the row is
+    // placed among the empty texts first and then, once filled, moved to the
+    // nearest end of the run of rows equal to it. Ascending, an empty text
+    // sorts first, so a filled row lands before its equals and a row whose
+    // text stays empty after them; descending, and for columns that compare
+    // nothing, the new row sits at the end and stays after its equals.
+    // `existing` rows keep their relative order; `appended` are in append order.
+    void rankForAppends(size_t existing)
+    {
+        const bool frontOfEquals = comparing() && direction == SortDirection::Ascending;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            Row &r = *rows[i];
+            if (i < existing) {
+                r.rank = static_cast<int64_t>(i);
+                continue;
+            }
+            const auto k = static_cast<int64_t>(i - existing);
+            if (frontOfEquals && !IsEmptyKey(*SortField(r.rec, sortColumn)))
+                r.rank = -1 - k;
+            else
+                r.rank = static_cast<int64_t>(existing) + k;
+        }
+    }
+
+    // Appends the rows of the unclaimed records of one snapshot array.
+    // Hidden loopback rows are noted as programs and then dropped again,
+    // never shown. Returns whether the last one appended was dropped.
+    bool appendRecords(const std::vector<File_Rec> &recs, const std::string &protocol, const std::string &remark,
+                       bool showLocal, ProgramList &programs, std::vector<std::unique_ptr<Row>> &out)
+    {
+        bool lastDropped = false;
+        for (const auto &rec : recs) {
+            if (rec.Mark == kClaimed)
+                continue;
+            auto row = newRow();
+            FillRow(row->rec, rec, protocol, remark);
+            programs.NoteProgram(row->rec);
+            lastDropped = IsHiddenLoopback(row->rec, showLocal);
+            if (!lastDropped)
+                out.push_back(std::move(row));
+        }
+        return lastDropped;
+    }
+
+    void insertAtEnd(std::vector<std::unique_ptr<Row>> &added)
+    {
+        if (added.empty())
+            return;
+        const int first = count();
+        if (observer)
+            observer->RowsAboutToBeInserted(first, first + static_cast<int>(added.size()) - 1);
+        for (auto &r : added) {
+            r->pos = static_cast<int>(rows.size());
+            rows.push_back(std::move(r));
+        }
+        added.clear();
+        if (observer)
+            observer->RowsInserted();
+    }
+
+    // Removes the rows the walk did not keep, one run of adjacent rows at a
+    // time, compacting in one pass; the positions the observer sees stay
+    // valid between the two calls of every run.
+    void sweep()
+    {
+        size_t write = 0;
+        size_t read = 0;
+        const size_t n = rows.size();
+        auto keepUpTo = [&](size_t end) {
+            for (; read < end; ++read, ++write) {
+                if (write != read)
+                    rows[write] = std::move(rows[read]);
+                rows[write]->pos = static_cast<int>(write);
+            }
+            gapStart = write;
+            gapSize = read - write;
+        };
+        while (read < n) {
+            size_t runStart = read;
+            while (runStart < n && rows[runStart]->kept)
+                ++runStart;
+            if (runStart == n)
+                break;
+            size_t runEnd = runStart;
+            while (runEnd < n && !rows[runEnd]->kept)
+                ++runEnd;
+            keepUpTo(runStart);
+            const int first = static_cast<int>(write);
+            if (observer)
+                observer->RowsAboutToBeRemoved(first, first + static_cast<int>(runEnd - runStart) - 1);
+            for (size_t i = runStart; i < runEnd; ++i) {
+                if (selected == rows[i].get())
+                    selected = nullptr;
+                if (focused == rows[i].get())
+                    focused = nullptr;
+                rows[i].reset();
+            }
+            read = runEnd;
+            gapSize = read - write;
+            if (observer)
+                observer->RowsRemoved();
+        }
+        keepUpTo(n);
+        rows.resize(write);
+        gapStart = 0;
+        gapSize = 0;
+    }
+
+    void reportChangedRows()
+    {
+        const int n = count();
+        for (int i = 0; i < n;) {
+            if (!rows[static_cast<size_t>(i)]->changed) {
+                ++i;
+                continue;
+            }
+            int last = i;
+            while (last + 1 < n && rows[static_cast<size_t>(last) + 1]->changed)
+                ++last;
+            for (int j = i; j <= last; ++j)
+                rows[static_cast<size_t>(j)]->changed = false;
+            if (observer)
+                observer->RowsChanged(i, last);
+            i = last + 1;
+        }
     }
 };
 
@@ -84,29 +376,19 @@ ConnectionList::ConnectionList() : m_impl(std::make_unique<Impl>()) {}
 ConnectionList::~ConnectionList() = default;
 
 void ConnectionList::SetObserver(ConnectionListObserver *observer) { m_impl->observer = observer; }
-int ConnectionList::RowCount() const { return static_cast<int>(m_impl->rows.size()); }
-const TMyRec &ConnectionList::Record(int row) const { return *m_impl->rows.at(row); }
+int ConnectionList::RowCount() const { return m_impl->count(); }
+const TMyRec &ConnectionList::Record(int row) const { return m_impl->at(row)->rec; }
+uint64_t ConnectionList::RowId(int row) const { return m_impl->at(row)->id; }
 int ConnectionList::SortColumn() const { return m_impl->sortColumn; }
 SortDirection ConnectionList::Direction() const { return m_impl->direction; }
-int ConnectionList::SelectedRow() const { return m_impl->indexOf(m_impl->selected); }
-int ConnectionList::FocusedRow() const { return m_impl->indexOf(m_impl->focused); }
+int ConnectionList::SelectedRow() const { return m_impl->positionOf(m_impl->selected); }
+int ConnectionList::FocusedRow() const { return m_impl->positionOf(m_impl->focused); }
 
 void ConnectionList::SetSort(int column, SortDirection direction)
 {
-    auto &d = *m_impl;
-    std::vector<const TMyRec *> before;
-    for (auto &r : d.rows)
-        before.push_back(r.get());
-    if (d.observer)
-        d.observer->LayoutAboutToBeChanged();
-    d.sortColumn = column;
-    d.direction = direction;
-    d.sortRows();
-    std::vector<int> oldToNew(before.size());
-    for (size_t i = 0; i < before.size(); ++i)
-        oldToNew[i] = d.indexOf(before[i]);
-    if (d.observer)
-        d.observer->LayoutChanged(oldToNew);
+    m_impl->sortColumn = column;
+    m_impl->direction = direction;
+    m_impl->stableSort();
 }
 
 void ConnectionList::HeaderClick(int column)
@@ -119,54 +401,180 @@ void ConnectionList::HeaderClick(int column)
 
 void ConnectionList::SetSelectedRow(int row)
 {
-    m_impl->selected = row >= 0 && row < RowCount() ? m_impl->rows[row].get() : nullptr;
-    if (m_impl->observer)
-        m_impl->observer->SelectionChanged();
+    auto &d = *m_impl;
+    Row *wanted = row >= 0 && row < d.count() ? d.at(row) : nullptr;
+    if (wanted == d.selected)
+        return;
+    d.selected = wanted;
+    if (d.observer)
+        d.observer->SelectionChanged();
 }
 
 void ConnectionList::SetFocusedRow(int row)
 {
-    m_impl->focused = row >= 0 && row < RowCount() ? m_impl->rows[row].get() : nullptr;
-    if (m_impl->observer)
-        m_impl->observer->SelectionChanged();
+    auto &d = *m_impl;
+    Row *wanted = row >= 0 && row < d.count() ? d.at(row) : nullptr;
+    if (wanted == d.focused)
+        return;
+    d.focused = wanted;
+    if (d.observer)
+        d.observer->SelectionChanged();
 }
 
 FillCounts ConnectionList::FillList(const TcpUdpTables &tables, bool showLocal)
 {
     auto &d = *m_impl;
+    const uint64_t selectedBefore = d.selected ? d.selected->id : 0;
+    const uint64_t focusedBefore = d.focused ? d.focused->id : 0;
     ProgramList programs;
-    auto append = [&](const File_Rec &source, const char *protocol) {
-        // The list sorts itself with the new, still empty row in it.
-        d.rows.push_back(std::make_unique<TMyRec>());
-        TMyRec *rec = d.rows.back().get();
-        d.sortRows();
-        FillRow(*rec, source, protocol, "");
-        programs.NoteProgram(*rec);
-        if (IsHiddenLoopback(*rec, showLocal))
-            d.rows.erase(d.rows.begin() + d.indexOf(rec));
-    };
-    for (const auto &r : tables.TcpRecs)
-        append(r, "TCP");
-    for (const auto &r : tables.UdpRecs)
-        append(r, "UDP");
-    if (d.observer && !d.rows.empty()) {
-        d.observer->RowsAboutToBeInserted(0, RowCount() - 1);
-        d.observer->RowsInserted();
+
+    // The first fill marks nothing, so every record is appended.
+    std::vector<std::unique_ptr<Row>> added;
+    added.reserve(tables.TcpRecs.size() + tables.UdpRecs.size());
+    const bool anyTcp = !tables.TcpRecs.empty();
+    const bool anyUdp = !tables.UdpRecs.empty();
+    bool lastDropped = false;
+    for (const auto &rec : tables.TcpRecs) {
+        auto row = d.newRow();
+        FillRow(row->rec, rec, kTcp, "");
+        programs.NoteProgram(row->rec);
+        lastDropped = IsHiddenLoopback(row->rec, showLocal);
+        if (!lastDropped)
+            added.push_back(std::move(row));
     }
+    for (const auto &rec : tables.UdpRecs) {
+        auto row = d.newRow();
+        FillRow(row->rec, rec, kUdp, "");
+        programs.NoteProgram(row->rec);
+        lastDropped = false;
+        added.push_back(std::move(row));
+    }
+    const bool appendedAny = anyTcp || anyUdp;
+    const size_t existing = d.rows.size();
+    const Row *pending = appendedAny && !lastDropped ? added.back().get() : nullptr;
+    Row *firstBeforeAppends = existing > 0 ? d.rows.front().get() : nullptr;
+    d.insertAtEnd(added);
+
     FillCounts counts;
-    counts.NetCount = RowCount();
-    if (!d.rows.empty()) {
-        SetSelectedRow(0);
-        SetFocusedRow(0);
+    counts.NetCount = d.count();
+
+    // The row that is first when the fill selects it: the last appended row,
+    // if it was not dropped, still sits where the list placed it while empty.
+    d.rankForAppends(existing);
+    std::vector<Row *> order;
+    order.reserve(d.rows.size());
+    for (auto &r : d.rows)
+        order.push_back(r.get());
+    if (appendedAny) {
+        const int column = d.sortColumn;
+        const bool comparing = d.comparing();
+        const bool descending = d.direction == SortDirection::Descending;
+        auto before = [&](const Row *a, const Row *b) {
+            if (comparing) {
+                int c = CompareText(*SortField(a->rec, column), *SortField(b->rec, column));
+                if (descending)
+                    c = -c;
+                if (c != 0)
+                    return c < 0;
+            }
+            return a->rank < b->rank;
+        };
+        Row *firstOfOthers = nullptr;
+        for (Row *r : order) {
+            if (r == pending)
+                continue;
+            if (!firstOfOthers || before(r, firstOfOthers))
+                firstOfOthers = r;
+        }
+        Row *first = firstOfOthers;
+        if (pending) {
+            const bool othersPrecede = firstOfOthers &&
+                (!comparing || descending || IsEmptyKey(*SortField(firstOfOthers->rec, column)));
+            if (!othersPrecede)
+                first = const_cast<Row *>(pending);
+        }
+        if (first) {
+            d.selected = first;
+            d.focused = first;
+        }
+    } else if (firstBeforeAppends) {
+        d.selected = firstBeforeAppends;
+        d.focused = firstBeforeAppends;
     }
-    SetSort(d.sortColumn, d.direction);
+
+    d.sortByRank();
     counts.AppCount = programs.Count();
+    const uint64_t selectedAfter = d.selected ? d.selected->id : 0;
+    const uint64_t focusedAfter = d.focused ? d.focused->id : 0;
+    if (d.observer && (selectedAfter != selectedBefore || focusedAfter != focusedBefore))
+        d.observer->SelectionChanged();
     return counts;
 }
 
-FillCounts ConnectionList::RefreshList(TcpUdpTables &, bool)
+FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
 {
-    throw std::logic_error("RefreshList is not built yet");
+    auto &d = *m_impl;
+    const uint64_t selectedBefore = d.selected ? d.selected->id : 0;
+    const uint64_t focusedBefore = d.focused ? d.focused->id : 0;
+    ProgramList programs;
+
+    // The walk: every row claims the first unclaimed record of its endpoint
+    // or goes. A hidden loopback row claims nothing, so it goes as well and
+    // its record is handled (and its program noted) with the new records.
+    {
+        EndpointIndex tcpIndex(tables.TcpRecs, true);
+        EndpointIndex udpIndex(tables.UdpRecs, false);
+        for (auto &rowPtr : d.rows) {
+            Row &row = *rowPtr;
+            row.kept = false;
+            row.changed = false;
+            const bool tcp = row.rec.Protocol == kTcp;
+            const EndpointKey key = KeyOf(row.rec, tcp);
+            if (tcp) {
+                const int found = tcpIndex.Find(key);
+                if (found >= 0 && !IsHiddenLoopback(row.rec, showLocal)) {
+                    tcpIndex.Claim(key);
+                    std::string state = GetTcpStateName(tables.TcpRecs[static_cast<size_t>(found)].State);
+                    const bool modified = state != row.rec.StateText;
+                    if (modified)
+                        row.rec.StateText = std::move(state);
+                    const std::string &remark = modified ? kModified : kEmpty;
+                    row.changed = modified || row.rec.Remark != remark;
+                    row.rec.Remark = remark;
+                    row.kept = true;
+                }
+            } else if (udpIndex.Find(key) >= 0) {
+                udpIndex.Claim(key);
+                row.kept = true;
+            }
+            if (row.kept)
+                programs.NoteProgram(row.rec);
+        }
+    }
+    d.sweep();
+
+    std::vector<std::unique_ptr<Row>> added;
+    d.appendRecords(tables.TcpRecs, kTcp, kAdd, showLocal, programs, added);
+    d.appendRecords(tables.UdpRecs, kUdp, kAdd, showLocal, programs, added);
+    const size_t existing = d.rows.size();
+    d.insertAtEnd(added);
+    d.reportChangedRows();
+
+    d.rankForAppends(existing);
+    d.sortByRank();
+
+    FillCounts counts;
+    counts.NetCount = d.count();
+    if (!d.selected && !d.rows.empty()) {
+        d.selected = d.rows.front().get();
+        d.focused = d.selected;
+    }
+    counts.AppCount = programs.Count();
+    const uint64_t selectedAfter = d.selected ? d.selected->id : 0;
+    const uint64_t focusedAfter = d.focused ? d.focused->id : 0;
+    if (d.observer && (selectedAfter != selectedBefore || focusedAfter != focusedBefore))
+        d.observer->SelectionChanged();
+    return counts;
 }
 
 }  // namespace quorvex

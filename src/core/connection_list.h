@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/file_rec.h"
@@ -48,7 +50,7 @@ public:
     int Count() const;
 
 private:
-    std::vector<std::string> m_names;  // kept sorted for the membership test
+    std::unordered_set<std::string> m_names;
 };
 
 /// The rows of the connection list, their order, sort state, selection and
@@ -64,6 +66,9 @@ public:
 
     int RowCount() const;
     const TMyRec &Record(int row) const;
+    /// An identity of the row that never changes while the row exists and is
+    /// never given to another row; for views that key their indexes on it.
+    uint64_t RowId(int row) const;
 
     int SortColumn() const;          // -1 for none; 1 at start
     SortDirection Direction() const; // ascending at start
