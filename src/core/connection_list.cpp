@@ -28,11 +28,9 @@ void FillRow(TMyRec &rec, const File_Rec &source, const std::string &protocol, c
     if (!source.ProcessPath.empty()) {
         rec.Description = source.FileDescription;
     } else if (rec.ProcessName == "System") {
-        static const std::string systemDesc = SystemText(texts::SystemProcessDesc);
-        rec.Description = systemDesc;
+        rec.Description = SystemText(texts::SystemProcessDesc);
     } else {
-        static const std::string idleDesc = SystemText(texts::IdleProcessDesc);
-        rec.Description = idleDesc;
+        rec.Description = SystemText(texts::IdleProcessDesc);
     }
     rec.CompanyName = source.CompanyName;
     rec.Remark = remark;
