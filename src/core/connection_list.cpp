@@ -1,9 +1,7 @@
 #include "core/connection_list.h"
 
 #include <algorithm>
-#include <functional>
 #include <string_view>
-#include <unordered_map>
 
 #include "core/columns.h"
 #include "core/fixed_texts.h"
@@ -80,16 +78,23 @@ struct EndpointKey {
     bool operator==(const EndpointKey &) const = default;
 };
 
-struct EndpointKeyHash {
-    size_t operator()(const EndpointKey &k) const
-    {
-        const std::hash<std::string_view> h;
-        size_t seed = h(k.pid);
-        for (std::string_view part : {k.localIp, k.localPort, k.remoteIp, k.remotePort})
-            seed ^= h(part) + 0x9e3779b97f4a7c15ull + (seed << 6) + (seed >> 2);
-        return seed;
+// FNV-1a over the fields, each closed by a zero byte so that ("1", "23")
+// and ("12", "3") differ.
+uint64_t HashOf(const EndpointKey &k)
+{
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (std::string_view part : {k.pid, k.localIp, k.localPort, k.remoteIp, k.remotePort}) {
+        for (const char c : part)
+            h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+        h *= 0x100000001b3ull;
     }
-};
+    // The multiply carries only upwards; fold the high bits into the low
+    // ones that pick the slot.
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return h;
+}
 
 EndpointKey KeyOf(const File_Rec &r, bool tcp)
 {
@@ -105,43 +110,92 @@ EndpointKey KeyOf(const TMyRec &r, bool tcp)
     return {r.Pid, r.LocalIp, r.LocalPort, {}, {}};
 }
 
-// The unclaimed records of one snapshot array, by endpoint. A lookup gives
-// the first unclaimed record in array order; claiming it moves the answer on
-// to the next equal record, so two equal endpoints are claimed by two rows.
+inline void Prefetch(const void *address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// The unclaimed records of one snapshot array, by endpoint: an open
+// addressing table whose slots chain equal records in array order. A lookup
+// gives the first unclaimed record; claiming it moves the answer on to the
+// next equal record, so two equal endpoints are claimed by two rows.
 class EndpointIndex {
 public:
-    EndpointIndex(std::vector<File_Rec> &recs, bool tcp) : m_recs(recs), m_next(recs.size(), -1)
+    struct Slot {
+        uint64_t hash = 0;
+        int first = -1;  // a record with this key; -1 marks a free slot
+        int head = -1;   // the first unclaimed record, -1 when all are claimed
+    };
+
+    EndpointIndex(std::vector<File_Rec> &recs, bool tcp) : m_recs(recs), m_tcp(tcp), m_next(recs.size(), -1)
     {
-        m_heads.reserve(recs.size());
+        size_t capacity = 16;
+        while (capacity < recs.size() * 2)
+            capacity *= 2;
+        m_slots.resize(capacity);
+        m_mask = capacity - 1;
         for (size_t i = recs.size(); i-- > 0;) {
             if (recs[i].Mark == kClaimed)
                 continue;
-            auto [it, inserted] = m_heads.try_emplace(KeyOf(recs[i], tcp), static_cast<int>(i));
-            if (!inserted) {
-                m_next[i] = it->second;
-                it->second = static_cast<int>(i);
+            const EndpointKey key = KeyOf(recs[i], tcp);
+            Slot &slot = probe(key, HashOf(key));
+            const int index = static_cast<int>(i);
+            if (slot.first < 0) {
+                slot.hash = HashOf(key);
+                slot.first = index;
+            } else {
+                m_next[i] = slot.head;
             }
+            slot.head = index;
         }
     }
 
-    // The first unclaimed record equal to `key`, or -1.
-    int Find(const EndpointKey &key) const
+    // The slot of `key` (whose HashOf is `hash`), or nullptr when no
+    // unclaimed record has it.
+    Slot *Find(const EndpointKey &key, uint64_t hash)
     {
-        auto it = m_heads.find(key);
-        return it == m_heads.end() ? -1 : it->second;
+        Slot &slot = probe(key, hash);
+        return slot.head >= 0 ? &slot : nullptr;
     }
 
-    void Claim(const EndpointKey &key)
+    // Lookups of a walk over rows scattered in memory wait on cache misses;
+    // these ask for the slot, and a little later for its record, ahead.
+    void PrefetchSlot(uint64_t hash) const { Prefetch(&m_slots[hash & m_mask]); }
+    void PrefetchRecord(uint64_t hash) const
     {
-        auto it = m_heads.find(key);
-        m_recs[it->second].Mark = kClaimed;
-        it->second = m_next[it->second];
+        const Slot &slot = m_slots[hash & m_mask];
+        if (slot.head >= 0)
+            Prefetch(&m_recs[static_cast<size_t>(slot.head)]);
+    }
+
+    File_Rec &Record(const Slot &slot) { return m_recs[static_cast<size_t>(slot.head)]; }
+
+    void Claim(Slot &slot)
+    {
+        m_recs[static_cast<size_t>(slot.head)].Mark = kClaimed;
+        slot.head = m_next[static_cast<size_t>(slot.head)];
     }
 
 private:
+    Slot &probe(const EndpointKey &key, uint64_t hash)
+    {
+        for (size_t j = hash & m_mask;; j = (j + 1) & m_mask) {
+            Slot &slot = m_slots[j];
+            if (slot.first < 0 ||
+                (slot.hash == hash && KeyOf(m_recs[static_cast<size_t>(slot.first)], m_tcp) == key))
+                return slot;
+        }
+    }
+
     std::vector<File_Rec> &m_recs;
+    bool m_tcp;
     std::vector<int> m_next;
-    std::unordered_map<EndpointKey, int, EndpointKeyHash> m_heads;
+    std::vector<Slot> m_slots;
+    size_t m_mask = 0;
 };
 
 bool IsEmptyKey(const std::string &text)
@@ -195,24 +249,34 @@ struct ConnectionList::Impl {
     }
 
     // Orders the rows by the sort column and direction, equal rows by their
-    // rank, and tells the observer when anything moved.
-    void sortByRank()
+    // rank, and tells the observer when anything moved. The rows before
+    // `unsortedFrom` are usually in order already (only a state change in the
+    // refresh walk can upset them), so those after it are sorted and merged in.
+    void sortByRank(size_t unsortedFrom)
     {
         const int column = sortColumn;
         const bool descending = direction == SortDirection::Descending;
+        const bool byKey = comparing();
+        auto before = [&](const Row *a, const Row *b) {
+            if (byKey) {
+                int c = CompareText(*SortField(a->rec, column), *SortField(b->rec, column));
+                if (descending)
+                    c = -c;
+                if (c != 0)
+                    return c < 0;
+            }
+            return a->rank < b->rank;
+        };
         std::vector<Row *> order;
         order.reserve(rows.size());
         for (auto &r : rows)
             order.push_back(r.get());
-        if (comparing()) {
-            std::sort(order.begin(), order.end(), [&](const Row *a, const Row *b) {
-                int c = CompareText(*SortField(a->rec, column), *SortField(b->rec, column));
-                if (descending)
-                    c = -c;
-                return c != 0 ? c < 0 : a->rank < b->rank;
-            });
+        const auto middle = order.begin() + static_cast<std::ptrdiff_t>(std::min(unsortedFrom, order.size()));
+        if (std::is_sorted(order.begin(), middle, before)) {
+            std::sort(middle, order.end(), before);
+            std::inplace_merge(order.begin(), middle, order.end(), before);
         } else {
-            std::sort(order.begin(), order.end(), [](const Row *a, const Row *b) { return a->rank < b->rank; });
+            std::sort(order.begin(), order.end(), before);
         }
         bool moved = false;
         for (size_t i = 0; i < order.size() && !moved; ++i)
@@ -238,7 +302,7 @@ struct ConnectionList::Impl {
     {
         for (auto &r : rows)
             r->rank = r->pos;
-        sortByRank();
+        sortByRank(rows.size());
     }
 
     // Ranks that reproduce the list's own sort at every append: the list
@@ -500,7 +564,7 @@ FillCounts ConnectionList::FillList(const TcpUdpTables &tables, bool showLocal)
         d.focused = firstBeforeAppends;
     }
 
-    d.sortByRank();
+    d.sortByRank(existing);
     counts.AppCount = programs.Count();
     const uint64_t selectedAfter = d.selected ? d.selected->id : 0;
     const uint64_t focusedAfter = d.focused ? d.focused->id : 0;
@@ -522,17 +586,34 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
     {
         EndpointIndex tcpIndex(tables.TcpRecs, true);
         EndpointIndex udpIndex(tables.UdpRecs, false);
-        for (auto &rowPtr : d.rows) {
-            Row &row = *rowPtr;
+        const size_t n = d.rows.size();
+        std::vector<uint64_t> hashes(n);
+        std::vector<char> isTcp(n);
+        for (size_t i = 0; i < n; ++i) {
+            const TMyRec &rec = d.rows[i]->rec;
+            isTcp[i] = rec.Protocol == kTcp;
+            hashes[i] = HashOf(KeyOf(rec, isTcp[i]));
+        }
+        auto indexFor = [&](size_t i) -> const EndpointIndex & { return isTcp[i] ? tcpIndex : udpIndex; };
+        constexpr size_t kSlotAhead = 16;
+        constexpr size_t kRecordAhead = 8;
+        for (size_t i = 0; i < n; ++i) {
+            if (i + kSlotAhead < n)
+                indexFor(i + kSlotAhead).PrefetchSlot(hashes[i + kSlotAhead]);
+            if (i + kRecordAhead < n) {
+                indexFor(i + kRecordAhead).PrefetchRecord(hashes[i + kRecordAhead]);
+                Prefetch(d.rows[i + kRecordAhead].get());
+            }
+            Row &row = *d.rows[i];
             row.kept = false;
             row.changed = false;
-            const bool tcp = row.rec.Protocol == kTcp;
+            const bool tcp = isTcp[i];
             const EndpointKey key = KeyOf(row.rec, tcp);
             if (tcp) {
-                const int found = tcpIndex.Find(key);
-                if (found >= 0 && !IsHiddenLoopback(row.rec, showLocal)) {
-                    tcpIndex.Claim(key);
-                    std::string state = GetTcpStateName(tables.TcpRecs[static_cast<size_t>(found)].State);
+                EndpointIndex::Slot *found = tcpIndex.Find(key, hashes[i]);
+                if (found && !IsHiddenLoopback(row.rec, showLocal)) {
+                    std::string state = GetTcpStateName(tcpIndex.Record(*found).State);
+                    tcpIndex.Claim(*found);
                     const bool modified = state != row.rec.StateText;
                     if (modified)
                         row.rec.StateText = std::move(state);
@@ -541,8 +622,8 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
                     row.rec.Remark = remark;
                     row.kept = true;
                 }
-            } else if (udpIndex.Find(key) >= 0) {
-                udpIndex.Claim(key);
+            } else if (EndpointIndex::Slot *found = udpIndex.Find(key, hashes[i])) {
+                udpIndex.Claim(*found);
                 row.kept = true;
             }
             if (row.kept)
@@ -559,7 +640,7 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
     d.reportChangedRows();
 
     d.rankForAppends(existing);
-    d.sortByRank();
+    d.sortByRank(existing);
 
     FillCounts counts;
     counts.NetCount = d.count();
