@@ -1,6 +1,7 @@
 #include "core/connection_list.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string_view>
 
 #include "core/columns.h"
@@ -237,8 +238,22 @@ struct ConnectionList::Impl {
 
     bool comparing() const
     {
-        TMyRec probe;
+        static const TMyRec probe;
         return sortColumn >= 0 && sortColumn <= 12 && SortField(probe, sortColumn) != nullptr;
+    }
+
+    // The order of the next sort: by the sort column and direction, equal
+    // rows by their rank.
+    bool before(const Row *a, const Row *b) const
+    {
+        if (comparing()) {
+            int c = CompareText(*SortField(a->rec, sortColumn), *SortField(b->rec, sortColumn));
+            if (direction == SortDirection::Descending)
+                c = -c;
+            if (c != 0)
+                return c < 0;
+        }
+        return a->rank < b->rank;
     }
 
     std::unique_ptr<Row> newRow()
@@ -254,19 +269,7 @@ struct ConnectionList::Impl {
     // refresh walk can upset them), so those after it are sorted and merged in.
     void sortByRank(size_t unsortedFrom)
     {
-        const int column = sortColumn;
-        const bool descending = direction == SortDirection::Descending;
-        const bool byKey = comparing();
-        auto before = [&](const Row *a, const Row *b) {
-            if (byKey) {
-                int c = CompareText(*SortField(a->rec, column), *SortField(b->rec, column));
-                if (descending)
-                    c = -c;
-                if (c != 0)
-                    return c < 0;
-            }
-            return a->rank < b->rank;
-        };
+        const auto before = [this](const Row *a, const Row *b) { return this->before(a, b); };
         std::vector<Row *> order;
         order.reserve(rows.size());
         for (auto &r : rows)
@@ -330,15 +333,17 @@ struct ConnectionList::Impl {
         }
     }
 
-    // Appends the rows of the unclaimed records of one snapshot array.
-    // Hidden loopback rows are noted as programs and then dropped again,
-    // never shown. Returns whether the last one appended was dropped.
+    // Makes the rows of the records of one snapshot array (only of the
+    // unclaimed ones when `unclaimedOnly`). Hidden loopback rows are noted as
+    // programs and then dropped again, never shown. Returns whether the last
+    // row made was dropped.
     bool appendRecords(const std::vector<File_Rec> &recs, const std::string &protocol, const std::string &remark,
-                       bool showLocal, ProgramList &programs, std::vector<std::unique_ptr<Row>> &out)
+                       bool showLocal, bool unclaimedOnly, ProgramList &programs,
+                       std::vector<std::unique_ptr<Row>> &out)
     {
         bool lastDropped = false;
         for (const auto &rec : recs) {
-            if (rec.Mark == kClaimed)
+            if (unclaimedOnly && rec.Mark == kClaimed)
                 continue;
             auto row = newRow();
             FillRow(row->rec, rec, protocol, remark);
@@ -439,8 +444,19 @@ ConnectionList::~ConnectionList() = default;
 
 void ConnectionList::SetObserver(ConnectionListObserver *observer) { m_impl->observer = observer; }
 int ConnectionList::RowCount() const { return m_impl->count(); }
-const TMyRec &ConnectionList::Record(int row) const { return m_impl->at(row)->rec; }
-uint64_t ConnectionList::RowId(int row) const { return m_impl->at(row)->id; }
+const TMyRec &ConnectionList::Record(int row) const
+{
+    if (row < 0 || row >= m_impl->count())
+        throw std::out_of_range("no such row");
+    return m_impl->at(row)->rec;
+}
+
+uint64_t ConnectionList::RowId(int row) const
+{
+    if (row < 0 || row >= m_impl->count())
+        throw std::out_of_range("no such row");
+    return m_impl->at(row)->id;
+}
 int ConnectionList::SortColumn() const { return m_impl->sortColumn; }
 SortDirection ConnectionList::Direction() const { return m_impl->direction; }
 int ConnectionList::SelectedRow() const { return m_impl->positionOf(m_impl->selected); }
@@ -490,75 +506,38 @@ FillCounts ConnectionList::FillList(const TcpUdpTables &tables, bool showLocal)
     const uint64_t focusedBefore = d.focused ? d.focused->id : 0;
     ProgramList programs;
 
-    // The first fill marks nothing, so every record is appended.
     std::vector<std::unique_ptr<Row>> added;
     added.reserve(tables.TcpRecs.size() + tables.UdpRecs.size());
-    const bool anyTcp = !tables.TcpRecs.empty();
-    const bool anyUdp = !tables.UdpRecs.empty();
-    bool lastDropped = false;
-    for (const auto &rec : tables.TcpRecs) {
-        auto row = d.newRow();
-        FillRow(row->rec, rec, kTcp, "");
-        programs.NoteProgram(row->rec);
-        lastDropped = IsHiddenLoopback(row->rec, showLocal);
-        if (!lastDropped)
-            added.push_back(std::move(row));
-    }
-    for (const auto &rec : tables.UdpRecs) {
-        auto row = d.newRow();
-        FillRow(row->rec, rec, kUdp, "");
-        programs.NoteProgram(row->rec);
-        lastDropped = false;
-        added.push_back(std::move(row));
-    }
-    const bool appendedAny = anyTcp || anyUdp;
+    const bool tcpDropped = d.appendRecords(tables.TcpRecs, kTcp, kEmpty, showLocal, false, programs, added);
+    d.appendRecords(tables.UdpRecs, kUdp, kEmpty, showLocal, false, programs, added);
+    const bool appendedAny = !tables.TcpRecs.empty() || !tables.UdpRecs.empty();
+    const bool lastDropped = tables.UdpRecs.empty() && tcpDropped;
     const size_t existing = d.rows.size();
-    const Row *pending = appendedAny && !lastDropped ? added.back().get() : nullptr;
+    Row *pending = appendedAny && !lastDropped ? added.back().get() : nullptr;
     Row *firstBeforeAppends = existing > 0 ? d.rows.front().get() : nullptr;
     d.insertAtEnd(added);
 
     FillCounts counts;
     counts.NetCount = d.count();
 
-    // The row that is first when the fill selects it: the last appended row,
-    // if it was not dropped, still sits where the list placed it while empty.
+    // The row first when the fill selects: every append but the last has
+    // been placed by the list's own sort, and the last appended row (unless
+    // it was dropped again) still sits where it was placed while empty:
+    // ascending behind the rows with an empty text, otherwise at the end.
     d.rankForAppends(existing);
-    std::vector<Row *> order;
-    order.reserve(d.rows.size());
-    for (auto &r : d.rows)
-        order.push_back(r.get());
     if (appendedAny) {
-        const int column = d.sortColumn;
-        const bool comparing = d.comparing();
-        const bool descending = d.direction == SortDirection::Descending;
-        auto before = [&](const Row *a, const Row *b) {
-            if (comparing) {
-                int c = CompareText(*SortField(a->rec, column), *SortField(b->rec, column));
-                if (descending)
-                    c = -c;
-                if (c != 0)
-                    return c < 0;
-            }
-            return a->rank < b->rank;
-        };
         Row *firstOfOthers = nullptr;
-        for (Row *r : order) {
-            if (r == pending)
-                continue;
-            if (!firstOfOthers || before(r, firstOfOthers))
-                firstOfOthers = r;
+        for (auto &r : d.rows) {
+            if (r.get() != pending && (!firstOfOthers || d.before(r.get(), firstOfOthers)))
+                firstOfOthers = r.get();
         }
         Row *first = firstOfOthers;
-        if (pending) {
-            const bool othersPrecede = firstOfOthers &&
-                (!comparing || descending || IsEmptyKey(*SortField(firstOfOthers->rec, column)));
-            if (!othersPrecede)
-                first = const_cast<Row *>(pending);
-        }
-        if (first) {
-            d.selected = first;
-            d.focused = first;
-        }
+        const bool pendingAhead = d.comparing() && d.direction == SortDirection::Ascending && firstOfOthers &&
+                                  !IsEmptyKey(*SortField(firstOfOthers->rec, d.sortColumn));
+        if (pending && (!firstOfOthers || pendingAhead))
+            first = pending;
+        d.selected = first;
+        d.focused = first;
     } else if (firstBeforeAppends) {
         d.selected = firstBeforeAppends;
         d.focused = firstBeforeAppends;
@@ -633,8 +612,8 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
     d.sweep();
 
     std::vector<std::unique_ptr<Row>> added;
-    d.appendRecords(tables.TcpRecs, kTcp, kAdd, showLocal, programs, added);
-    d.appendRecords(tables.UdpRecs, kUdp, kAdd, showLocal, programs, added);
+    d.appendRecords(tables.TcpRecs, kTcp, kAdd, showLocal, true, programs, added);
+    d.appendRecords(tables.UdpRecs, kUdp, kAdd, showLocal, true, programs, added);
     const size_t existing = d.rows.size();
     d.insertAtEnd(added);
     d.reportChangedRows();
