@@ -66,10 +66,8 @@ const std::string kEmpty;
 struct Row {
     TMyRec rec;
     uint64_t id = 0;
-    int pos = 0;          // index in Impl::rows; see Impl::positionOf during a sweep
-    bool kept = false;    // set by the refresh walk
-    bool changed = false; // StateText or Remark changed in this refresh
-    int64_t rank = 0;     // tie-break of the next sort
+    int pos = 0;       // index in Impl::rows; see Impl::positionOf during a sweep
+    int64_t rank = 0;  // tie-break of an appended row in the next sort
 };
 
 // The fields a refresh matches a row to an endpoint by; UDP leaves the
@@ -199,6 +197,42 @@ private:
     size_t m_mask = 0;
 };
 
+// A row in a sort: its rank and the first 16 bytes of its key as CompareText
+// sees them (a..z folded, zero from the end of the text on), big-endian, so
+// that comparing the two numbers compares the texts as far as they reach.
+struct SortEntry {
+    uint64_t high = 0;
+    uint64_t low = 0;
+    int64_t rank = 0;
+    Row *row = nullptr;
+    bool longKey = false;  // no end of text within the 16 bytes
+
+    void SetKey(const std::string &key)
+    {
+        const char *text = key.c_str();  // the compare ends at the first zero byte
+        size_t i = 0;
+        for (; i < 16 && text[i] != '\0'; ++i) {
+            auto c = static_cast<unsigned char>(text[i]);
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<unsigned char>(c - 0x20);
+            uint64_t &half = i < 8 ? high : low;
+            half |= static_cast<uint64_t>(c) << (8 * (7 - i % 8));
+        }
+        longKey = i == 16;
+    }
+
+    int CompareKey(const SortEntry &other, int column) const
+    {
+        if (high != other.high)
+            return high < other.high ? -1 : 1;
+        if (low != other.low)
+            return low < other.low ? -1 : 1;
+        if (!longKey || !other.longKey)
+            return 0;
+        return CompareText(*SortField(row->rec, column), *SortField(other.row->rec, column));
+    }
+};
+
 bool IsEmptyKey(const std::string &text)
 {
     // What compares equal to the empty text: the compare stops at a zero byte.
@@ -216,6 +250,9 @@ struct ConnectionList::Impl {
     uint64_t nextId = 1;
     int sortColumn = ColProcess;
     SortDirection direction = SortDirection::Ascending;
+    // Rows before this position rank by their position in the next sort;
+    // those from it on (the appended ones) by their own rank.
+    size_t appendedFrom = 0;
     Row *selected = nullptr;
     Row *focused = nullptr;
     ConnectionListObserver *observer = nullptr;
@@ -253,7 +290,12 @@ struct ConnectionList::Impl {
             if (c != 0)
                 return c < 0;
         }
-        return a->rank < b->rank;
+        return rankOf(a) < rankOf(b);
+    }
+
+    int64_t rankOf(const Row *r) const
+    {
+        return static_cast<size_t>(r->pos) < appendedFrom ? r->pos : r->rank;
     }
 
     std::unique_ptr<Row> newRow()
@@ -265,36 +307,61 @@ struct ConnectionList::Impl {
 
     // Orders the rows by the sort column and direction, equal rows by their
     // rank, and tells the observer when anything moved. The rows before
-    // `unsortedFrom` are usually in order already (only a state change in the
-    // refresh walk can upset them), so those after it are sorted and merged in.
-    void sortByRank(size_t unsortedFrom)
+    // `appendedFrom` are in order already when `prefixSorted` (the list is
+    // sorted after every operation; only a state change in the refresh walk
+    // can upset it), so only the appended ones are sorted and merged in.
+    void sortByRank(bool prefixSorted)
     {
-        const auto before = [this](const Row *a, const Row *b) { return this->before(a, b); };
-        std::vector<Row *> order;
-        order.reserve(rows.size());
-        for (auto &r : rows)
-            order.push_back(r.get());
-        const auto middle = order.begin() + static_cast<std::ptrdiff_t>(std::min(unsortedFrom, order.size()));
-        if (std::is_sorted(order.begin(), middle, before)) {
+        const size_t existing = std::min(appendedFrom, rows.size());
+        if (prefixSorted && existing == rows.size())
+            return;
+        // Sorting pointers to rows scattered in memory is dominated by cache
+        // misses; the entries carry the first bytes of the key instead, and
+        // only keys that agree in all of them are compared in full.
+        const bool byKey = comparing();
+        const bool descending = direction == SortDirection::Descending;
+        std::vector<SortEntry> order(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            order[i].row = rows[i].get();
+            order[i].rank = rankOf(rows[i].get());
+            if (byKey)
+                order[i].SetKey(*SortField(rows[i]->rec, sortColumn));
+        }
+        const int column = sortColumn;
+        const auto before = [byKey, descending, column](const SortEntry &a, const SortEntry &b) {
+            if (byKey) {
+                int c = a.CompareKey(b, column);
+                if (descending)
+                    c = -c;
+                if (c != 0)
+                    return c < 0;
+            }
+            return a.rank < b.rank;
+        };
+        if (prefixSorted) {
+            const auto middle = order.begin() + static_cast<std::ptrdiff_t>(existing);
             std::sort(middle, order.end(), before);
             std::inplace_merge(order.begin(), middle, order.end(), before);
         } else {
             std::sort(order.begin(), order.end(), before);
         }
-        bool moved = false;
-        for (size_t i = 0; i < order.size() && !moved; ++i)
-            moved = order[i]->pos != static_cast<int>(i);
-        if (!moved)
+        size_t firstMoved = 0;
+        while (firstMoved < order.size() && order[firstMoved].row == rows[firstMoved].get())
+            ++firstMoved;
+        if (firstMoved == order.size())
             return;
         if (observer)
             observer->LayoutAboutToBeChanged();
         std::vector<int> oldToNew(order.size());
         std::vector<std::unique_ptr<Row>> sorted(order.size());
         for (size_t i = 0; i < order.size(); ++i) {
-            oldToNew[static_cast<size_t>(order[i]->pos)] = static_cast<int>(i);
-            sorted[i] = std::move(rows[static_cast<size_t>(order[i]->pos)]);
-            sorted[i]->pos = static_cast<int>(i);
+            const auto old = static_cast<size_t>(order[i].row->pos);
+            oldToNew[old] = static_cast<int>(i);
+            sorted[i] = std::move(rows[old]);
         }
+        for (size_t i = firstMoved; i < order.size(); ++i)
+            if (sorted[i]->pos != static_cast<int>(i))
+                sorted[i]->pos = static_cast<int>(i);
         rows = std::move(sorted);
         if (observer)
             observer->LayoutChanged(oldToNew);
@@ -303,9 +370,8 @@ struct ConnectionList::Impl {
     // A stable sort of the current order.
     void stableSort()
     {
-        for (auto &r : rows)
-            r->rank = r->pos;
-        sortByRank(rows.size());
+        appendedFrom = rows.size();
+        sortByRank(false);
     }
 
     // Ranks that reproduce the list's own sort at every append: the list
@@ -318,13 +384,10 @@ struct ConnectionList::Impl {
     // `existing` rows keep their relative order; `appended` are in append order.
     void rankForAppends(size_t existing)
     {
+        appendedFrom = existing;
         const bool frontOfEquals = comparing() && direction == SortDirection::Ascending;
-        for (size_t i = 0; i < rows.size(); ++i) {
+        for (size_t i = existing; i < rows.size(); ++i) {
             Row &r = *rows[i];
-            if (i < existing) {
-                r.rank = static_cast<int64_t>(i);
-                continue;
-            }
             const auto k = static_cast<int64_t>(i - existing);
             if (frontOfEquals && !IsEmptyKey(*SortField(r.rec, sortColumn)))
                 r.rank = -1 - k;
@@ -374,28 +437,29 @@ struct ConnectionList::Impl {
     // Removes the rows the walk did not keep, one run of adjacent rows at a
     // time, compacting in one pass; the positions the observer sees stay
     // valid between the two calls of every run.
-    void sweep()
+    void sweep(const std::vector<char> &kept)
     {
         size_t write = 0;
         size_t read = 0;
         const size_t n = rows.size();
         auto keepUpTo = [&](size_t end) {
             for (; read < end; ++read, ++write) {
-                if (write != read)
+                if (write != read) {
                     rows[write] = std::move(rows[read]);
-                rows[write]->pos = static_cast<int>(write);
+                    rows[write]->pos = static_cast<int>(write);
+                }
             }
             gapStart = write;
             gapSize = read - write;
         };
         while (read < n) {
             size_t runStart = read;
-            while (runStart < n && rows[runStart]->kept)
+            while (runStart < n && kept[runStart])
                 ++runStart;
             if (runStart == n)
                 break;
             size_t runEnd = runStart;
-            while (runEnd < n && !rows[runEnd]->kept)
+            while (runEnd < n && !kept[runEnd])
                 ++runEnd;
             keepUpTo(runStart);
             const int first = static_cast<int>(write);
@@ -419,21 +483,22 @@ struct ConnectionList::Impl {
         gapSize = 0;
     }
 
-    void reportChangedRows()
+    // Tells the observer of the rows whose shown texts changed, in runs of
+    // adjacent rows.
+    void reportChangedRows(const std::vector<const Row *> &changed)
     {
-        const int n = count();
-        for (int i = 0; i < n;) {
-            if (!rows[static_cast<size_t>(i)]->changed) {
-                ++i;
-                continue;
-            }
-            int last = i;
-            while (last + 1 < n && rows[static_cast<size_t>(last) + 1]->changed)
+        if (!observer || changed.empty())
+            return;
+        std::vector<int> positions;
+        positions.reserve(changed.size());
+        for (const Row *r : changed)
+            positions.push_back(r->pos);
+        std::sort(positions.begin(), positions.end());
+        for (size_t i = 0; i < positions.size();) {
+            size_t last = i;
+            while (last + 1 < positions.size() && positions[last + 1] == positions[last] + 1)
                 ++last;
-            for (int j = i; j <= last; ++j)
-                rows[static_cast<size_t>(j)]->changed = false;
-            if (observer)
-                observer->RowsChanged(i, last);
+            observer->RowsChanged(positions[i], positions[last]);
             i = last + 1;
         }
     }
@@ -520,30 +585,28 @@ FillCounts ConnectionList::FillList(const TcpUdpTables &tables, bool showLocal)
     FillCounts counts;
     counts.NetCount = d.count();
 
-    // The row first when the fill selects: every append but the last has
-    // been placed by the list's own sort, and the last appended row (unless
-    // it was dropped again) still sits where it was placed while empty:
-    // ascending behind the rows with an empty text, otherwise at the end.
     d.rankForAppends(existing);
+    d.sortByRank(true);
+
+    // The row first when the fill selects, before that last sort: every
+    // append but the last has been placed by the list's own sort, and the
+    // last appended row (unless it was dropped again) still sits where it
+    // was placed while empty: ascending behind the rows with an empty text,
+    // otherwise at the end. The others are in their final order already.
     if (appendedAny) {
         Row *firstOfOthers = nullptr;
-        for (auto &r : d.rows) {
-            if (r.get() != pending && (!firstOfOthers || d.before(r.get(), firstOfOthers)))
-                firstOfOthers = r.get();
-        }
-        Row *first = firstOfOthers;
+        for (size_t i = 0; i < d.rows.size() && i < 2 && !firstOfOthers; ++i)
+            if (d.rows[i].get() != pending)
+                firstOfOthers = d.rows[i].get();
         const bool pendingAhead = d.comparing() && d.direction == SortDirection::Ascending && firstOfOthers &&
                                   !IsEmptyKey(*SortField(firstOfOthers->rec, d.sortColumn));
-        if (pending && (!firstOfOthers || pendingAhead))
-            first = pending;
+        Row *first = pending && (!firstOfOthers || pendingAhead) ? pending : firstOfOthers;
         d.selected = first;
         d.focused = first;
     } else if (firstBeforeAppends) {
         d.selected = firstBeforeAppends;
         d.focused = firstBeforeAppends;
     }
-
-    d.sortByRank(existing);
     counts.AppCount = programs.Count();
     const uint64_t selectedAfter = d.selected ? d.selected->id : 0;
     const uint64_t focusedAfter = d.focused ? d.focused->id : 0;
@@ -562,30 +625,40 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
     // The walk: every row claims the first unclaimed record of its endpoint
     // or goes. A hidden loopback row claims nothing, so it goes as well and
     // its record is handled (and its program noted) with the new records.
+    const size_t n = d.rows.size();
+    std::vector<char> kept(n, 0);
+    std::vector<const Row *> changed;
+    bool stateChanged = false;
     {
         EndpointIndex tcpIndex(tables.TcpRecs, true);
         EndpointIndex udpIndex(tables.UdpRecs, false);
-        const size_t n = d.rows.size();
+        // The rows lie scattered in memory: each is asked for ahead of the
+        // walk, its key hashed a little later and the slot asked for, and
+        // the slot's record a little later still.
+        constexpr size_t kRowAhead = 24;
+        constexpr size_t kSlotAhead = 12;
+        constexpr size_t kRecordAhead = 6;
         std::vector<uint64_t> hashes(n);
         std::vector<char> isTcp(n);
-        for (size_t i = 0; i < n; ++i) {
+        auto indexFor = [&](size_t i) -> const EndpointIndex & { return isTcp[i] ? tcpIndex : udpIndex; };
+        auto hashRow = [&](size_t i) {
             const TMyRec &rec = d.rows[i]->rec;
             isTcp[i] = rec.Protocol == kTcp;
             hashes[i] = HashOf(KeyOf(rec, isTcp[i]));
-        }
-        auto indexFor = [&](size_t i) -> const EndpointIndex & { return isTcp[i] ? tcpIndex : udpIndex; };
-        constexpr size_t kSlotAhead = 16;
-        constexpr size_t kRecordAhead = 8;
+        };
+        for (size_t i = 0; i < std::min(n, kSlotAhead); ++i)
+            hashRow(i);
         for (size_t i = 0; i < n; ++i) {
-            if (i + kSlotAhead < n)
+            if (i + kRowAhead < n)
+                Prefetch(d.rows[i + kRowAhead].get());
+            if (i + kSlotAhead < n) {
+                hashRow(i + kSlotAhead);
                 indexFor(i + kSlotAhead).PrefetchSlot(hashes[i + kSlotAhead]);
-            if (i + kRecordAhead < n) {
-                indexFor(i + kRecordAhead).PrefetchRecord(hashes[i + kRecordAhead]);
-                Prefetch(d.rows[i + kRecordAhead].get());
             }
+            if (i + kRecordAhead < n)
+                indexFor(i + kRecordAhead).PrefetchRecord(hashes[i + kRecordAhead]);
+
             Row &row = *d.rows[i];
-            row.kept = false;
-            row.changed = false;
             const bool tcp = isTcp[i];
             const EndpointKey key = KeyOf(row.rec, tcp);
             if (tcp) {
@@ -597,29 +670,31 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
                     if (modified)
                         row.rec.StateText = std::move(state);
                     const std::string &remark = modified ? kModified : kEmpty;
-                    row.changed = modified || row.rec.Remark != remark;
+                    if (modified || row.rec.Remark != remark)
+                        changed.push_back(&row);
+                    stateChanged = stateChanged || modified;
                     row.rec.Remark = remark;
-                    row.kept = true;
+                    kept[i] = 1;
                 }
             } else if (EndpointIndex::Slot *found = udpIndex.Find(key, hashes[i])) {
                 udpIndex.Claim(*found);
-                row.kept = true;
+                kept[i] = 1;
             }
-            if (row.kept)
+            if (kept[i])
                 programs.NoteProgram(row.rec);
         }
     }
-    d.sweep();
+    d.sweep(kept);
 
     std::vector<std::unique_ptr<Row>> added;
     d.appendRecords(tables.TcpRecs, kTcp, kAdd, showLocal, true, programs, added);
     d.appendRecords(tables.UdpRecs, kUdp, kAdd, showLocal, true, programs, added);
     const size_t existing = d.rows.size();
     d.insertAtEnd(added);
-    d.reportChangedRows();
+    d.reportChangedRows(changed);
 
     d.rankForAppends(existing);
-    d.sortByRank(existing);
+    d.sortByRank(!(stateChanged && d.sortColumn == ColState));
 
     FillCounts counts;
     counts.NetCount = d.count();

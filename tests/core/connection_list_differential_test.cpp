@@ -256,8 +256,12 @@ public:
         static const std::vector<std::string> pids = {"1", "2", "10"};
         static const std::vector<std::string> ips = {"127.0.0.1", "127.0.0.1", "10.0.0.9", "10.0.0.10", ""};
         static const std::vector<std::string> ports = {"80", "9", "8080", ""};
-        static const std::vector<std::string> names = {"a", "A", "b", "", "System", "\xe4\xb8\xad"};
-        static const std::vector<std::string> paths = {"", "/a", "/B"};
+        // Names around 16 bytes long, equal but for letter case or beyond
+        // their 16th byte, and names that end inside them.
+        static const std::vector<std::string> names = {"a", "A", "b", "", "System", "\xe4\xb8\xad",
+                                                       "0123456789abcdef", "0123456789ABCDEFa",
+                                                       "0123456789abcdefB", "0123456789abcde"};
+        static const std::vector<std::string> paths = {"", "/a", "/B", "/usr/lib/long/Path", "/usr/lib/long/path"};
         static const std::vector<std::string> others = {"", "x", "X", "y"};
         static const std::vector<int32_t> states = {1, 2, 5, 8, 0, 13};
         File_Rec r;
