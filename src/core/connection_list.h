@@ -15,6 +15,13 @@ enum class SortDirection { Ascending, Descending };
 
 /// Told of every change of the list, so that a view can follow it row by row
 /// (never a reset). Row numbers are positions in the current display order.
+/// A refresh tells, in this order: the removed rows, in runs of adjacent rows
+/// (between the two calls of a run the rows are still counted and readable,
+/// after the second they are gone); the appended rows, inserted at the end;
+/// the kept rows whose state or remark changed, in runs; one layout change
+/// for the sort, only when a row moved; SelectionChanged when the selected or
+/// the focused row is another one than before (a removed row is neither).
+/// A fill tells the insertion, the layout change and the selection.
 class ConnectionListObserver {
 public:
     virtual ~ConnectionListObserver() = default;
@@ -80,8 +87,10 @@ public:
 
     int SelectedRow() const;  // -1 when none
     int FocusedRow() const;   // -1 when none
-    void SetSelectedRow(int row);  // single selection; -1 clears
-    void SetFocusedRow(int row);   // -1 clears
+    // Single selection; -1 or a row out of range clears. Each tells the
+    // observer only when it changes something.
+    void SetSelectedRow(int row);
+    void SetFocusedRow(int row);
 
     /// The first fill, on an empty list, from a snapshot just taken.
     FillCounts FillList(const TcpUdpTables &tables, bool showLocal);
