@@ -398,13 +398,15 @@ void ExpectReported(const ConnectionList &list, const Watch &w, ReplayObserver &
             if (list.RowId(j) != w.ids[i])
                 continue;
             const auto now = std::make_pair(list.Record(j).StateText, list.Record(j).Remark);
-            if (now != w.before[i])
+            if (now != w.before[i]) {
                 EXPECT_TRUE(observer.reportedChanged.count(w.ids[i])) << where << ": unreported change of row " << j;
+            }
         }
     }
     const Watch after = Take(list);
-    if (after.selected != w.selected || after.focused != w.focused)
+    if (after.selected != w.selected || after.focused != w.focused) {
         EXPECT_TRUE(observer.selectionReported) << where << ": unreported selection change";
+    }
     observer.reportedChanged.clear();
     observer.selectionReported = false;
 }

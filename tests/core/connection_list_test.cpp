@@ -47,7 +47,11 @@ std::string Show(const ConnectionList &list)
     std::string s;
     for (int i = 0; i < list.RowCount(); ++i) {
         const TMyRec &r = list.Record(i);
-        s += (i ? " " : "") + r.ProcessName + ":" + r.LocalPort + (r.Remark.empty() ? "" : ":" + r.Remark);
+        if (i > 0)
+            s += ' ';
+        s.append(r.ProcessName).append(":").append(r.LocalPort);
+        if (!r.Remark.empty())
+            s.append(":").append(r.Remark);
     }
     return s;
 }

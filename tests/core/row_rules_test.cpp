@@ -11,19 +11,18 @@ namespace {
 
 File_Rec Source(const std::string &name, const std::string &path)
 {
-    File_Rec r;
-    r.State = 5;
-    r.LocalIp = "10.0.0.1";
-    r.LocalPort = "22";
-    r.RemoteIp = "10.0.0.2";
-    r.RemotePort = "50000";
-    r.Pid = "7";
-    r.ProcessName = name;
-    r.ProcessPath = path;
-    r.FileDescription = "file desc";
-    r.CompanyName = "maker";
-    r.StartTime = 99;
-    return r;
+    return File_Rec{.State = 5,
+                    .LocalIp = "10.0.0.1",
+                    .LocalPort = "22",
+                    .RemoteIp = "10.0.0.2",
+                    .RemotePort = "50000",
+                    .Pid = "7",
+                    .ProcessName = name,
+                    .ProcessPath = path,
+                    .FileDescription = "file desc",
+                    .CompanyName = "maker",
+                    .Mark = {},
+                    .StartTime = 99};
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(TcpState, NamesKnownAndUnknownStates)
 
 TEST(TextForms, SystemTextGoesThroughTheInstalledEncoder)
 {
-    SetSystemTextEncoder([](std::string_view s) { return "<" + std::string(s) + ">"; });
+    SetSystemTextEncoder([](std::string_view s) { return std::string("<").append(s).append(">"); });
     const std::string encoded = SystemText("关闭");
     const std::string state = GetTcpStateName(1);
     SetSystemTextEncoder(nullptr);
