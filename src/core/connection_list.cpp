@@ -279,20 +279,8 @@ struct ConnectionList::Impl {
         return sortColumn >= 0 && sortColumn <= 12 && SortField(probe, sortColumn) != nullptr;
     }
 
-    // The order of the next sort: by the sort column and direction, equal
-    // rows by their rank.
-    bool before(const Row *a, const Row *b) const
-    {
-        if (comparing()) {
-            int c = CompareText(*SortField(a->rec, sortColumn), *SortField(b->rec, sortColumn));
-            if (direction == SortDirection::Descending)
-                c = -c;
-            if (c != 0)
-                return c < 0;
-        }
-        return rankOf(a) < rankOf(b);
-    }
-
+    // Equal rows keep their order in a sort; rows a fill or refresh appended
+    // are placed among their equals by their rank.
     int64_t rankOf(const Row *r) const
     {
         return static_cast<size_t>(r->pos) < appendedFrom ? r->pos : r->rank;
