@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/file_rec.h"
@@ -13,6 +15,13 @@ enum class SortDirection { Ascending, Descending };
 
 /// Told of every change of the list, so that a view can follow it row by row
 /// (never a reset). Row numbers are positions in the current display order.
+/// A refresh tells, in this order: the removed rows, in runs of adjacent rows
+/// (between the two calls of a run the rows are still counted and readable,
+/// after the second they are gone); the appended rows, inserted at the end;
+/// the kept rows whose state or remark changed, in runs; one layout change
+/// for the sort, only when a row moved; SelectionChanged when the selected or
+/// the focused row is another one than before (a removed row is neither).
+/// A fill tells the insertion, the layout change and the selection.
 class ConnectionListObserver {
 public:
     virtual ~ConnectionListObserver() = default;
@@ -48,7 +57,7 @@ public:
     int Count() const;
 
 private:
-    std::vector<std::string> m_names;  // kept sorted for the membership test
+    std::unordered_set<std::string> m_names;
 };
 
 /// The rows of the connection list, their order, sort state, selection and
@@ -64,6 +73,9 @@ public:
 
     int RowCount() const;
     const TMyRec &Record(int row) const;
+    /// An identity of the row that never changes while the row exists and is
+    /// never given to another row; for views that key their indexes on it.
+    uint64_t RowId(int row) const;
 
     int SortColumn() const;          // -1 for none; 1 at start
     SortDirection Direction() const; // ascending at start
@@ -75,8 +87,10 @@ public:
 
     int SelectedRow() const;  // -1 when none
     int FocusedRow() const;   // -1 when none
-    void SetSelectedRow(int row);  // single selection; -1 clears
-    void SetFocusedRow(int row);   // -1 clears
+    // Single selection; -1 or a row out of range clears. Each tells the
+    // observer only when it changes something.
+    void SetSelectedRow(int row);
+    void SetFocusedRow(int row);
 
     /// The first fill, on an empty list, from a snapshot just taken.
     FillCounts FillList(const TcpUdpTables &tables, bool showLocal);
