@@ -47,10 +47,15 @@ SOCKET BoundLoopbackSocket(int type)
     return s;
 }
 
-const File_Rec *FindRec(const std::vector<File_Rec> &recs, uint16_t localPort, int32_t state)
+// The loopback endpoint with this local port, state and (for a connection)
+// remote port. The remote port matters: the host may reuse a local port for
+// connections to other destinations.
+const File_Rec *FindRec(const std::vector<File_Rec> &recs, uint16_t localPort, int32_t state,
+                        const std::string &remotePort = {})
 {
     for (const auto &rec : recs) {
-        if (rec.LocalIp == "127.0.0.1" && rec.LocalPort == std::to_string(localPort) && rec.State == state)
+        if (rec.LocalIp == "127.0.0.1" && rec.LocalPort == std::to_string(localPort) && rec.State == state &&
+            (remotePort.empty() || rec.RemotePort == remotePort))
             return &rec;
     }
     return nullptr;
@@ -91,10 +96,10 @@ TEST(WindowsSnapshot, ContainsOwnLoopbackSockets)
     CreatePlatform()->GetTcpUdpTable(tables);
 
     EXPECT_NE(FindRec(tables.TcpRecs, listenPort, 2), nullptr) << "listener on port " << listenPort;
-    const File_Rec *outgoing = FindRec(tables.TcpRecs, clientPort, 5);
+    const File_Rec *outgoing = FindRec(tables.TcpRecs, clientPort, 5, std::to_string(listenPort));
     ASSERT_NE(outgoing, nullptr) << "connection from port " << clientPort;
     EXPECT_EQ(outgoing->RemoteIp, "127.0.0.1");
-    EXPECT_EQ(outgoing->RemotePort, std::to_string(listenPort));
+    EXPECT_NE(FindRec(tables.TcpRecs, listenPort, 5, std::to_string(clientPort)), nullptr) << "accepted end";
 
     // The connecting end is the one whose owner Wine reports reliably.
     EXPECT_EQ(outgoing->Pid, std::to_string(GetCurrentProcessId()));
