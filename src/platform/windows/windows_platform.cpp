@@ -1,7 +1,6 @@
 #include <winsock2.h>
 #include <iphlpapi.h>
 
-#include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
