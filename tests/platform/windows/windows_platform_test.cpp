@@ -162,6 +162,28 @@ TEST(WindowsLookups, VersionStringsUnderTheFirstTranslation)
     }
 }
 
+TEST(WindowsLookups, VersionStringRules)
+{
+    // Resource-only DLLs built beside the test program from probes/*.rc.
+    const std::string exe = OwnPath();
+    const std::string dir = exe.substr(0, exe.find_last_of('\\') + 1);
+    struct Case {
+        const char *file;
+        const char *description;
+        const char *company;
+    };
+    const Case cases[] = {
+        {"later_translation.dll", "", ""},  // only the first translation is read
+        {"company_only.dll", "", ""},       // no description: no company either
+        {"empty_description.dll", "", "Some Company"},
+    };
+    for (const auto &c : cases) {
+        std::string company = "stale";
+        EXPECT_EQ(win::GetFileVersionStrings(dir + c.file, company), c.description) << c.file;
+        EXPECT_EQ(company, c.company) << c.file;
+    }
+}
+
 TEST(WindowsText, FixedTextsEnterRecordsInTheAnsiCodePage)
 {
     if (!ChineseCodePage())
