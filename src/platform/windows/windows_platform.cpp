@@ -117,9 +117,9 @@ private:
     std::unordered_map<uint32_t, OwnerInfo> m_known;
 };
 
-struct SnapshotCloser {
+struct HandleCloser {
     HANDLE handle;
-    ~SnapshotCloser()
+    ~HandleCloser()
     {
         if (handle != nullptr)
             CloseHandle(handle);
@@ -133,7 +133,7 @@ public:
         // The process list is taken once, before either table: an endpoint
         // whose process started later gets an empty name.
         HANDLE processSnapshot = win::TakeProcessSnapshot();
-        SnapshotCloser closer{processSnapshot};
+        HandleCloser closer{processSnapshot};
         OwnerLookups owners(processSnapshot);
 
         TcpUdpTables result;
@@ -184,7 +184,7 @@ public:
         HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
         if (process == nullptr)
             return false;
-        SnapshotCloser closer{process};
+        HandleCloser closer{process};
         if (startTime != 0) {
             // The PID may have been given to another process since the
             // snapshot: that one is not ours to end.
