@@ -6,7 +6,11 @@ PACKAGES := qt6-base-dev cmake ninja-build g++ libgtest-dev pkg-config \
             fonts-wqy-microhei fonts-liberation2 adwaita-icon-theme hicolor-icon-theme \
             xvfb xauth xdotool dbus dbus-x11
 
-.PHONY: deps build run test
+# The Windows cross build, tested under Wine (make test-windows; make test runs it too).
+BUILD_WIN ?= build-win
+WIN_PACKAGES := g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine googletest
+
+.PHONY: deps build run test deps-windows build-windows test-windows
 
 deps:
 	@tools/install-deps.sh $(PACKAGES)
@@ -25,3 +29,14 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure
+	$(MAKE) test-windows
+
+deps-windows: deps
+	@tools/install-deps.sh $(WIN_PACKAGES)
+
+build-windows: deps-windows
+	cmake -S . -B $(BUILD_WIN) -G Ninja $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
+	cmake --build $(BUILD_WIN)
+
+test-windows: build-windows
+	cmake/wine-ctest.sh $(BUILD_WIN) -j2

@@ -1,0 +1,35 @@
+#!/bin/sh
+# Usage: wine-ctest.sh BUILD_DIR [CTEST_ARGS...]
+# Runs the cross build's tests under Wine. One wineserver serves the whole
+# run instead of one starting and stopping per test program, and it is
+# stopped again at the end, also when a test fails.
+set -eu
+build=$(cd "$1" && pwd)
+shift
+
+# Wine finds the owner of every TCP socket of the host one by one: with tens
+# of thousands of host sockets (another program's load) one snapshot takes
+# minutes. Where unshare allows, the suite runs in a network namespace of its
+# own that has nothing but the loopback interface; elsewhere it runs as is.
+if [ -z "${QUORVEX_OWN_NETNS:-}" ] && command -v unshare >/dev/null 2>&1; then
+    for options in "--net" "--net --map-root-user"; do
+        # shellcheck disable=SC2086
+        if unshare $options sh -c 'ip link set lo up' >/dev/null 2>&1; then
+            export QUORVEX_OWN_NETNS=1
+            # shellcheck disable=SC2086
+            exec unshare $options sh -c 'ip link set lo up && exec "$0" "$@"' "$0" "$build" "$@"
+        fi
+    done
+fi
+
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+unset DISPLAY WAYLAND_DISPLAY
+mkdir -p "$WINEPREFIX"
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+# Creates the prefix on first use (about 30 s) and starts Wine's own
+# services now, with their output detached: started from inside a test they
+# would inherit its pipes and ctest would wait for them.
+wine wineboot </dev/null >/dev/null 2>&1
+ctest --test-dir "$build" --output-on-failure "$@"
