@@ -20,8 +20,8 @@ int main(int argc, char **argv)
     quorvex::DesktopShell shell;
     quorvex::MainWindow window(*platform, prompts, shell, quorvex::DefaultMainOptions());
     prompts.SetOwner(&window);
-    // The settings file and the icon caches join the start-up through
-    // window.Controller().Hooks here, before Create().
+    // The settings file joins the start-up through window.Controller().Hooks
+    // here, before Create().
     window.Create();
     window.show();
     app.exec();

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/fixed_texts.h"
+#include "core/process_commands.h"
 #include "core/prompts.h"
 #include "core/shell_actions.h"
 #include "core/text_forms.h"
@@ -145,6 +146,44 @@ void MainController::BTNUpdateClick()
 void MainController::MailLinkClick()
 {
     m_shell.OpenUrl(std::string("mailto:") + texts::ContactAddress);
+}
+
+EndProcessContext MainController::EndContext()
+{
+    return {m_prompts, m_platform, m_sysDir, [this] { BTNRefreshClick(); }};
+}
+
+void MainController::NProcInfoClick()
+{
+    const TMyRec *rec = FocusedRecord(m_list);
+    if (CanShowProcessInfo(rec))
+        m_view.ShowProcessInfo(*rec);
+}
+
+void MainController::NEndProcClick()
+{
+    EndProcess(FocusedRecord(m_list), EndContext());
+}
+
+void MainController::BTNEndProClick()
+{
+    EndProcessButton(m_menuState, FocusedRecord(m_list), EndContext());
+}
+
+void MainController::NCopyClick()
+{
+    if (const TMyRec *rec = FocusedRecord(m_list))
+        m_view.CopyRowReport(*rec);
+}
+
+void MainController::NLocateClick()
+{
+    LocateFile(FocusedRecord(m_list), m_platform, m_shell);
+}
+
+void MainController::NPropertyClick()
+{
+    ShowFileProperties(FocusedRecord(m_list), m_shell);
 }
 
 bool &MainController::BoxState(CheckBox box)

@@ -6,12 +6,14 @@
 
 #include "core/connection_list.h"
 #include "core/file_rec.h"
+#include "core/row_menu_state.h"
 
 namespace quorvex {
 
 class Platform;
 class Prompts;
 class ShellActions;
+struct EndProcessContext;
 
 /// The four boxes of the bottom bar; the values are their tags, which the
 /// settings file uses to pick a key.
@@ -40,6 +42,12 @@ public:
     /// Columns 10 to 12 (path, description, company) shown or hidden.
     virtual void SetInfoColumnsVisible(bool visible) = 0;
     virtual void RepaintList() = 0;
+    /// The row's report (RowReportText) replaces the clipboard's content.
+    virtual void CopyRowReport(const TMyRec &rec) = 0;
+    /// The details dialog of the row, modal; returns when it has closed.
+    /// The row may be gone by then (a timer refresh runs behind the dialog),
+    /// so the dialog keeps copies and `rec` is not read after it opened.
+    virtual void ShowProcessInfo(const TMyRec &rec) = 0;
 };
 
 /// Places where other parts of the program join the window's sequences. An
@@ -54,8 +62,6 @@ struct MainHooks {
     /// Called by each box's handler with the box's tag, right after the
     /// mirror field has been set. A throw ends the handler before its work.
     std::function<void(int tag)> SaveSetting;
-    /// The bottom bar's end-process button; acts on the list's focused row.
-    std::function<void()> EndProcess;
 };
 
 struct MainOptions {
@@ -105,6 +111,20 @@ public:
     void BTNUpdateClick();
     void MailLinkClick();
 
+    // The row commands, on the list's focused row as it is when they start.
+    void NProcInfoClick();
+    void NEndProcClick();
+    /// The bottom bar's button: the end-process item's click, so it does
+    /// nothing while the last menu request left that item disabled.
+    void BTNEndProClick();
+    void NCopyClick();
+    void NLocateClick();
+    void NPropertyClick();
+
+    /// The enabled state of the row menu's items, shared by the menu and the
+    /// bottom bar's end-process button.
+    RowMenuState &MenuState() { return m_menuState; }
+
     bool IsChecked(CheckBox box) const;
     /// A box changes state, by the user or by the program. A change runs the
     /// box's handler; setting the state it already has does nothing.
@@ -134,6 +154,7 @@ private:
     void SaveSetting(CheckBox box);
     std::string ExecutableDir() const;
     bool &BoxState(CheckBox box);
+    EndProcessContext EndContext();
 
     Platform &m_platform;
     ConnectionList &m_list;
@@ -161,6 +182,7 @@ private:
     std::string m_updateUrl;
 
     TcpUdpTables m_tables;
+    RowMenuState m_menuState;
 };
 
 }  // namespace quorvex

@@ -19,6 +19,8 @@ void SetupApplication()
         paths.append(QStringLiteral("/usr/share/icons"));
     QIcon::setThemeSearchPaths(paths);
     QIcon::setThemeName(QStringLiteral("Adwaita"));
+    // Icons that Adwaita lacks (most programs' own) are in hicolor.
+    QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
 }
 
 QString InstanceLockPath(const QString &runtimeDir)

@@ -1,6 +1,7 @@
 #include "gui/connection_model.h"
 
 #include "core/columns.h"
+#include "gui/icon_cache.h"
 #include "gui/system_text.h"
 
 namespace quorvex {
@@ -34,6 +35,11 @@ QVariant ConnectionModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         // Taken from the record at every call; nothing is cached.
         return FromSystemText(VTSGetText(&m_list.Record(index.row()), index.column()));
+    case Qt::DecorationRole:
+        // Asked at every paint of the cell; the cache answers from memory.
+        if (index.column() == ColProcess && m_smallIcons)
+            return m_smallIcons->Decoration(m_list.Record(index.row()).ProcessPath);
+        return {};
     case Qt::TextAlignmentRole:
         if (index.column() == ColManage)
             return QVariant::fromValue(Qt::AlignCenter);

@@ -6,6 +6,8 @@
 
 namespace quorvex {
 
+class IconCache;
+
 /// The connection list as a Qt table. It follows the list's own change
 /// notices row by row (removals, insertions, changed runs, the sort as a
 /// layout change) and is never reset, so the view keeps its selection and
@@ -23,6 +25,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     ConnectionList &List() { return m_list; }
+    /// Column 1's row icons; none until the icon caches exist.
+    void SetSmallIcons(IconCache *icons) { m_smallIcons = icons; }
 
 signals:
     /// The list's selected or focused row changed.
@@ -41,6 +45,7 @@ private:
     void SelectionChanged() override;
 
     ConnectionList &m_list;
+    IconCache *m_smallIcons = nullptr;
     // The row count as announced to the views. The list may already hold
     // its new rows when it announces them; the views must see the count
     // change between the begin and end notices and nowhere else.

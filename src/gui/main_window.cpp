@@ -7,18 +7,22 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QSessionManager>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "core/columns.h"
 #include "core/fixed_texts.h"
+#include "gui/clipboard_report.h"
 #include "gui/connection_model.h"
+#include "gui/connection_view.h"
+#include "gui/form_proc_info.h"
+#include "gui/icon_cache.h"
+#include "gui/list_header.h"
+#include "gui/row_menu.h"
 #include "gui/system_text.h"
 
 namespace quorvex {
@@ -31,9 +35,6 @@ constexpr int TopBarHeight = 34;
 constexpr int BottomBarHeight = 28;
 constexpr int TimerInterval = 10000;
 const QColor BarColour(236, 245, 248);
-// Windows' default colour of an active window's caption, which the list's
-// grid lines take.
-const QColor GridColour(153, 180, 209);
 
 const char *ButtonStyle =
     "QPushButton { background-color: rgb(244,244,240); border: 1px solid rgb(170,170,170); border-radius: 2px; }"
@@ -89,7 +90,7 @@ QString MailLinkHtml(const QColor &colour)
 MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options,
                        QWidget *parent)
     : QWidget(parent, Qt::Window),
-      m_controller(platform, m_list, *this, prompts, shell, std::move(options))
+      m_controller(platform, m_list, *this, prompts, shell, std::move(options)), m_shell(shell)
 {
     setObjectName(QStringLiteral("FormQuorvex"));
     setWindowTitle(QString::fromUtf8(texts::InitialCaption));
@@ -117,6 +118,9 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     m_view = CreateListView();
     m_view->setModel(m_model);
     ConfigureColumns();
+    m_rowMenu = new RowMenu(m_controller.MenuState(), this);
+    ConnectListView();
+    m_controller.Hooks.CreateIconCaches = [this] { CreateIconCaches(); };
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -138,10 +142,6 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
             PushSelectionToView();
     });
     connect(m_model, &ConnectionModel::listSorted, this, &MainWindow::SyncSortIndicator);
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MainWindow::PullSelectionFromView);
-    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &MainWindow::PullSelectionFromView);
 
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &MainWindow::AskSessionEnd);
@@ -156,7 +156,9 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
 MainWindow::~MainWindow()
 {
     m_timer->stop();
-    // The view and model go before the list they show.
+    delete m_rowMenu;
+    m_rowMenu = nullptr;
+    // The view and model go before the list and the icons they show.
     delete m_view;
     m_view = nullptr;
     delete m_model;
@@ -232,12 +234,8 @@ void MainWindow::BuildBottomBar(QWidget *bar)
 
     connect(m_btnRefresh, &QPushButton::clicked, this,
             [this] { RunHandler([this] { m_controller.BTNRefreshClick(); }); });
-    connect(m_btnEndPro, &QPushButton::clicked, this, [this] {
-        RunHandler([this] {
-            if (m_controller.Hooks.EndProcess)
-                m_controller.Hooks.EndProcess();
-        });
-    });
+    connect(m_btnEndPro, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { m_controller.BTNEndProClick(); }); });
     connect(m_mailLink, &QLabel::linkActivated, this, [this] {
         RunHandler([this] { m_controller.MailLinkClick(); });
         m_mailLink->setText(MailLinkHtml(QColor(130, 95, 70)));
@@ -253,61 +251,82 @@ void MainWindow::BuildBottomBar(QWidget *bar)
     }
 }
 
-QTreeView *MainWindow::CreateListView()
+ConnectionView *MainWindow::CreateListView()
 {
-    auto *view = new QTreeView(this);
+    auto *view = new ConnectionView(this);
     view->setObjectName(QStringLiteral("VTS"));
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    view->setUniformRowHeights(true);
-    view->setAllColumnsShowFocus(true);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSortingEnabled(false);
-    view->setFrameShape(QFrame::Box);
-    view->setFrameShadow(QFrame::Plain);
-    view->setLineWidth(1);
-    const QString grid = GridColour.name();
-    view->setStyleSheet(QStringLiteral("QTreeView { background: white; }"
-                                       "QTreeView::item { height: 21px; border: none;"
-                                       " border-right: 1px solid %1; border-bottom: 1px solid %1; }"
-                                       "QTreeView::item:selected { background: rgb(0,128,64); }"
-                                       "QHeaderView { background: white; }"
-                                       "QHeaderView::section { background: white; color: black; height: 19px;"
-                                       " border: none; border-right: 1px solid %1; border-bottom: 1px solid %1;"
-                                       " padding-left: 4px; }")
-                            .arg(grid));
-    QHeaderView *header = view->header();
-    header->setStretchLastSection(false);
-    header->setSectionsMovable(false);
-    header->setSortIndicatorShown(true);
-    QFont headerFont(QStringLiteral("MS Sans Serif"));
-    headerFont.setPixelSize(13);
-    header->setFont(headerFont);
     return view;
 }
 
 void MainWindow::ConfigureColumns()
 {
-    QHeaderView *header = m_view->header();
+    // The manage column's fixed width came with the model; the rest follow
+    // the column table.
     for (int column = 0; column < ColumnCount; ++column) {
         const ColumnInfo &info = GetColumnInfo(column);
-        header->resizeSection(column, info.Width);
+        if (column != ColManage)
+            m_view->header()->resizeSection(column, info.Width);
         m_view->setColumnHidden(column, !info.VisibleAtStart);
     }
-    header->setSectionResizeMode(ColManage, QHeaderView::Fixed);
     SyncSortIndicator();
+}
+
+void MainWindow::ConnectListView()
+{
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::PullSelectionFromView);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::PullSelectionFromView);
+
+    // The header's glyph follows the list's sort through listSorted.
+    connect(m_view->listHeader(), &ListHeader::headerClicked, this,
+            [this](int column) { RunHandler([this, column] { m_list.HeaderClick(column); }); });
+
+    // The view has made the row the focused one (and the list followed)
+    // before any of these arrive. A row number is checked against the list
+    // again: the list may have changed since the view counted its rows.
+    auto record = [this](int row) { return row >= 0 && row < m_list.RowCount() ? &m_list.Record(row) : nullptr; };
+    connect(m_view, &ConnectionView::popupRequested, this, [this, record](int row, QPoint pos) {
+        RunHandler([&] { m_rowMenu->popupForRow(record(row), pos); });
+    });
+    connect(m_view, &ConnectionView::manageColumnClicked, this, [this, record](int row, QPoint) {
+        RunHandler([&] { m_rowMenu->columnClick(ColManage, record(row)); });
+    });
+    connect(m_view, &ConnectionView::rowDoubleClicked, this,
+            [this] { RunHandler([this] { m_rowMenu->doubleClick(); }); });
+
+    const std::pair<void (RowMenu::*)(), void (MainController::*)()> commands[] = {
+        {&RowMenu::procInfo, &MainController::NProcInfoClick}, {&RowMenu::endProc, &MainController::NEndProcClick},
+        {&RowMenu::copy, &MainController::NCopyClick},         {&RowMenu::locate, &MainController::NLocateClick},
+        {&RowMenu::property, &MainController::NPropertyClick},
+    };
+    for (const auto &[signal, handler] : commands) {
+        connect(m_rowMenu, signal, this,
+                [this, handler = handler] { RunHandler([this, handler] { (m_controller.*handler)(); }); });
+    }
+}
+
+void MainWindow::SetIconProvider(std::shared_ptr<SystemIconProvider> provider)
+{
+    m_iconProvider = std::move(provider);
+}
+
+void MainWindow::CreateIconCaches()
+{
+    if (!m_iconProvider)
+        m_iconProvider = CreateSystemIconProvider();
+    // Both sizes share the provider's index space, as the system's small and
+    // large icon lists do.
+    m_largeIcons = std::make_unique<IconCache>(32, m_iconProvider);
+    m_smallIcons = std::make_unique<IconCache>(16, m_iconProvider);
+    m_model->SetSmallIcons(m_smallIcons.get());
 }
 
 void MainWindow::SyncSortIndicator()
 {
-    QHeaderView *header = m_view->header();
-    const int column = m_list.SortColumn();
-    header->setSortIndicatorShown(column >= 0);
-    if (column >= 0)
-        header->setSortIndicator(column, m_list.Direction() == SortDirection::Ascending ? Qt::AscendingOrder
-                                                                                        : Qt::DescendingOrder);
+    m_view->listHeader()->setSortState(m_list.SortColumn(), m_list.Direction() == SortDirection::Ascending
+                                                                ? Qt::AscendingOrder
+                                                                : Qt::DescendingOrder);
 }
 
 void MainWindow::Create()
@@ -320,8 +339,10 @@ void MainWindow::RunHandler(const std::function<void()> &handler)
     ++m_busy;
     m_controller.Guard(handler);
     --m_busy;
-    if (m_busy == 0)
-        PushSelectionToView();
+    // Also after a handler that ran inside another one's modal loop (a timer
+    // refresh behind a dialog or a question): the outer handler only waits
+    // there, and the view should show the refreshed list's selection now.
+    PushSelectionToView();
 }
 
 void MainWindow::PushSelectionToView()
@@ -330,13 +351,16 @@ void MainWindow::PushSelectionToView()
     ++m_busy;
     const int selected = m_list.SelectedRow();
     const int focused = m_list.FocusedRow();
+    // The focused column stays where the user put it: incremental search reads it.
+    const QModelIndex current = m_view->currentIndex();
+    const int column = current.isValid() ? current.column() : m_view->focusedColumn();
     if (selected >= 0 && selected < m_model->rowCount())
-        selection->select(m_model->index(selected, 0),
+        selection->select(m_model->index(selected, column),
                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     else
         selection->clearSelection();
     if (focused >= 0 && focused < m_model->rowCount())
-        selection->setCurrentIndex(m_model->index(focused, 0), QItemSelectionModel::NoUpdate);
+        selection->setCurrentIndex(m_model->index(focused, column), QItemSelectionModel::NoUpdate);
     else
         selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     --m_busy;
@@ -451,14 +475,29 @@ void MainWindow::FocusList()
 
 void MainWindow::SetInfoColumnsVisible(bool visible)
 {
-    for (int column : {ColPath, ColDescription, ColCompany})
-        m_view->setColumnHidden(column, !visible);
+    m_view->setInfoColumnsVisible(visible);
 }
 
 void MainWindow::RepaintList()
 {
     PushSelectionToView();
     m_view->viewport()->update();
+}
+
+void MainWindow::CopyRowReport(const TMyRec &rec)
+{
+    quorvex::CopyRowReport(&rec);
+}
+
+void MainWindow::ShowProcessInfo(const TMyRec &rec)
+{
+    QIcon icon;
+    if (m_largeIcons) {
+        const QPixmap image = m_largeIcons->Image(m_largeIcons->GetFileIconIndex(rec.ProcessPath));
+        if (!image.isNull())
+            icon = QIcon(image);
+    }
+    quorvex::ShowProcessInfo(rec, icon, m_shell, this);
 }
 
 }  // namespace quorvex

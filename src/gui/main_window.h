@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QTimer>
 #include <QWidget>
 
@@ -10,14 +12,17 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QSessionManager;
-class QTreeView;
 
 namespace quorvex {
 
 class ConnectionModel;
+class ConnectionView;
+class IconCache;
 class Platform;
 class Prompts;
+class RowMenu;
 class ShellActions;
+class SystemIconProvider;
 
 /// The main window: binds the bars, the list and the timer to the
 /// MainController and shows what it asks for. Every call from Qt into the
@@ -29,12 +34,20 @@ public:
                QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    /// Join points for the settings and the icon caches go into
-    /// Controller().Hooks before Create() runs.
+    /// The settings file's join points go into Controller().Hooks before
+    /// Create() runs; the window itself joins the icon caches.
     MainController &Controller() { return m_controller; }
     ConnectionList &List() { return m_list; }
     ConnectionModel *Model() { return m_model; }
-    QTreeView *ListView() { return m_view; }
+    ConnectionView *ListView() { return m_view; }
+    RowMenu *Menu() { return m_rowMenu; }
+    /// Null until the start-up has made them.
+    IconCache *SmallIcons() { return m_smallIcons.get(); }
+    IconCache *LargeIcons() { return m_largeIcons.get(); }
+
+    /// Where the icon caches take their icons from; the OS's own unless
+    /// set before Create().
+    void SetIconProvider(std::shared_ptr<SystemIconProvider> provider);
 
     /// The start-up sequence; errors go to the error report and the window
     /// opens anyway.
@@ -62,11 +75,15 @@ private:
     void FocusList() override;
     void SetInfoColumnsVisible(bool visible) override;
     void RepaintList() override;
+    void CopyRowReport(const TMyRec &rec) override;
+    void ShowProcessInfo(const TMyRec &rec) override;
 
     void BuildTopBar(QWidget *bar);
     void BuildBottomBar(QWidget *bar);
-    QTreeView *CreateListView();
+    ConnectionView *CreateListView();
     void ConfigureColumns();
+    void ConnectListView();
+    void CreateIconCaches();
     QCheckBox *BoxWidget(CheckBox box) const;
 
     void PushSelectionToView();
@@ -76,8 +93,13 @@ private:
 
     ConnectionList m_list;
     MainController m_controller;
+    ShellActions &m_shell;
     ConnectionModel *m_model = nullptr;
-    QTreeView *m_view = nullptr;
+    ConnectionView *m_view = nullptr;
+    RowMenu *m_rowMenu = nullptr;
+    std::shared_ptr<SystemIconProvider> m_iconProvider;
+    std::unique_ptr<IconCache> m_smallIcons;
+    std::unique_ptr<IconCache> m_largeIcons;
     QTimer *m_timer = nullptr;
     int m_busy = 0;  // nesting depth of RunHandler and of selection syncs
 

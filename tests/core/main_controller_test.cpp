@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/connection_list.h"
+#include "core/fixed_texts.h"
 #include "core/main_controller.h"
 #include "core/prompts.h"
 #include "core/shell_actions.h"
@@ -56,8 +58,10 @@ struct Recorder : MainView, Prompts, ShellActions {
 
     void OpenUrl(const std::string &u) override { Log.push_back("url:" + u); }
     void OpenFile(const std::string &p) override { Log.push_back("file:" + p); }
-    void ShowInFileManager(const std::string &) override {}
-    void ShowProperties(const std::string &) override {}
+    void ShowInFileManager(const std::string &p) override { Log.push_back("show:" + p); }
+    void ShowProperties(const std::string &p) override { Log.push_back("props:" + p); }
+    void CopyRowReport(const TMyRec &r) override { Log.push_back("copy:" + r.ProcessName); }
+    void ShowProcessInfo(const TMyRec &r) override { Log.push_back("info:" + r.ProcessPath); }
 };
 
 struct World {
@@ -354,4 +358,79 @@ TEST(ErrorReportText, FullStopWhenTheLastByteSortsAboveTheStop)
     };
     for (const auto &c : cases)
         EXPECT_EQ(ErrorReportText(c.message), c.expected) << c.message;
+}
+
+namespace {
+
+using Command = void (MainController::*)();
+
+struct CommandCase {
+    const char *name;
+    Command command;
+    const char *focus;  // process name of the focused row; nullptr for none
+    bool endItemEnabled;
+    bool answer;
+    std::vector<std::string> log;  // prompts, shell and view calls, without the refresh's own
+    std::vector<uint32_t> ended;
+    int refreshes;
+};
+
+}  // namespace
+
+TEST(MainControllerRowCommands, ActOnTheFocusedRow)
+{
+    const std::string ask = std::string("ask:") + texts::EndSystemConfirmMsg + ":no";
+    const std::string sysMsg = std::string("message:") + texts::SystemProcessMsg;
+    const CommandCase cases[] = {
+        {"details", &MainController::NProcInfoClick, "dns", true, true, {"info:/bin/dns"}, {}, 0},
+        {"details without a path", &MainController::NProcInfoClick, "System", true, true, {}, {}, 0},
+        {"details without a focused row", &MainController::NProcInfoClick, nullptr, true, true, {}, {}, 0},
+        {"copy", &MainController::NCopyClick, "System", true, true, {"copy:System"}, {}, 0},
+        {"copy without a focused row", &MainController::NCopyClick, nullptr, true, true, {}, {}, 0},
+        {"locate an existing file", &MainController::NLocateClick, "dns", true, true, {"show:/bin/dns"}, {}, 0},
+        {"locate a deleted file", &MainController::NLocateClick, "a", true, true, {}, {}, 0},
+        {"properties", &MainController::NPropertyClick, "a", true, true, {"props:/bin/a"}, {}, 0},
+        {"properties without a path", &MainController::NPropertyClick, "System", true, true, {}, {}, 0},
+        {"end, then refresh", &MainController::NEndProcClick, "dns", true, true, {}, {12}, 1},
+        {"end in the system directory, No", &MainController::NEndProcClick, "sshd", true, false, {ask}, {}, 0},
+        {"end in the system directory, Yes", &MainController::NEndProcClick, "sshd", true, true, {ask}, {11}, 1},
+        {"end a system process", &MainController::NEndProcClick, "System", true, true, {sysMsg}, {}, 0},
+        {"end without a focused row", &MainController::NEndProcClick, nullptr, true, true, {}, {}, 0},
+        // A disabled menu item cannot be clicked at all; its handler does not look again.
+        {"menu item while disabled", &MainController::NEndProcClick, "dns", false, true, {}, {12}, 1},
+        {"button", &MainController::BTNEndProClick, "dns", true, true, {}, {12}, 1},
+        {"button while the item is disabled", &MainController::BTNEndProClick, "dns", false, true, {}, {}, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        World w;
+        w.platform.Tables.TcpRecs.push_back(FakeTcp("0.0.0.0", 445, "0.0.0.0", 0, 2, 4, "System"));
+        w.platform.ExistingFiles = {"/bin/dns"};
+        w.Created();
+        w.list.SetFocusedRow(-1);
+        for (int row = 0; row < w.list.RowCount(); ++row)
+            if (c.focus && w.list.Record(row).ProcessName == c.focus)
+                w.list.SetFocusedRow(row);
+        ASSERT_EQ(w.list.FocusedRow() >= 0, c.focus != nullptr);
+        w.ctl.MenuState().EndProc = c.endItemEnabled;
+        w.rec.Answer = c.answer;
+        const int snapshots = w.platform.SnapshotCount;
+
+        // The refresh may fail in this build; the guard takes its error.
+        w.ctl.Guard([&] { (w.ctl.*c.command)(); });
+
+        std::vector<std::string> log;
+        for (const auto &entry : w.rec.Log)
+            for (const char *kind : {"ask:", "message:", "show:", "props:", "copy:", "info:"})
+                if (entry.rfind(kind, 0) == 0)
+                    log.push_back(entry);
+        EXPECT_EQ(log, c.log);
+        std::vector<uint32_t> ended;
+        for (const auto &[pid, start] : w.platform.Terminated)
+            ended.push_back(pid);
+        EXPECT_EQ(ended, c.ended);
+        EXPECT_EQ(w.platform.SnapshotCount - snapshots, c.refreshes);
+        // A refresh runs through the refresh button's protocol.
+        EXPECT_EQ(std::count(w.rec.Log.begin(), w.rec.Log.end(), "disable"), c.refreshes);
+    }
 }
