@@ -278,9 +278,13 @@ void MainWindow::ConnectListView()
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::PullSelectionFromView);
 
-    // The header's glyph follows the list's sort through listSorted.
-    connect(m_view->listHeader(), &ListHeader::headerClicked, this,
-            [this](int column) { RunHandler([this, column] { m_list.HeaderClick(column); }); });
+    // A click changes the sort state even when no row moves (column -1, or
+    // rows already in order), so the glyph is synced here as well as on
+    // every reorder.
+    connect(m_view->listHeader(), &ListHeader::headerClicked, this, [this](int column) {
+        RunHandler([this, column] { m_list.HeaderClick(column); });
+        SyncSortIndicator();
+    });
 
     // The view has made the row the focused one (and the list followed)
     // before any of these arrive. A row number is checked against the list
