@@ -1,0 +1,118 @@
+#include "platform/linux/linux_snapshot.h"
+
+#include <netinet/in.h>
+
+#include <stdexcept>
+
+#include "core/text_forms.h"
+#include "platform/linux/proc_net.h"
+#include "platform/linux/sock_diag.h"
+
+namespace quorvex {
+
+void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defaultV6Only, const OwnerTable &owners,
+                   const VersionSource &versionSource, std::unordered_map<uint32_t, VersionStrings> &versions,
+                   std::vector<File_Rec> &out)
+{
+    for (const KernelSocket &socket : sockets) {
+        uint8_t local[4], remote[4];
+        if (!Ipv4View(socket, defaultV6Only, local, remote))
+            continue;
+        File_Rec &rec = out.emplace_back();
+        const uint8_t localPort[2] = {static_cast<uint8_t>(socket.LocalPort >> 8),
+                                      static_cast<uint8_t>(socket.LocalPort & 0xff)};
+        rec.LocalIp = FormatIpv4(local);
+        rec.LocalPort = FormatPort(localPort);
+        if (tcp) {
+            const uint8_t remotePort[2] = {static_cast<uint8_t>(socket.RemotePort >> 8),
+                                           static_cast<uint8_t>(socket.RemotePort & 0xff)};
+            rec.State = MapTcpState(socket.State);
+            rec.RemoteIp = FormatIpv4(remote);
+            rec.RemotePort = FormatPort(remotePort);
+        }
+        const uint32_t pid = owners.OwnerOf(socket.Inode);
+        rec.Pid = FormatUnsigned(pid);
+        const ProcessInfo *process = pid != 0 ? owners.Process(pid) : nullptr;
+        if (!process)
+            continue;
+        rec.ProcessName = process->Name;
+        rec.ProcessPath = process->Path;
+        rec.StartTime = process->StartTime;
+        auto cached = versions.find(pid);
+        if (cached == versions.end()) {
+            VersionStrings strings;
+            if (!process->Path.empty() && versionSource)
+                strings = versionSource(process->Path);
+            cached = versions.emplace(pid, std::move(strings)).first;
+        }
+        rec.FileDescription = cached->second.Description;
+        rec.CompanyName = cached->second.Company;
+    }
+}
+
+LinuxSnapshot::LinuxSnapshot(SnapshotSources sources) : m_sources(std::move(sources)) {}
+
+bool LinuxSnapshot::ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out,
+                              bool &fromProcNet)
+{
+    if (m_sources.UseNetlink && DumpSockets(family, protocol, out))
+        return true;
+    // No sock_diag for this table (udp_diag is a module that may be missing).
+    fromProcNet = true;
+    return ReadProcNetTable(m_sources.ProcRoot + "/net/" + procFile, family, out);
+}
+
+void LinuxSnapshot::Take(TcpUdpTables &tables)
+{
+    struct Table {
+        uint8_t Family;
+        uint8_t Protocol;
+        const char *ProcFile;
+        std::vector<KernelSocket> Sockets;
+        bool FromProcNet = false;
+        bool Read = false;
+    };
+    Table sources[4] = {
+        {AF_INET, IPPROTO_TCP, "tcp", {}},
+        {AF_INET6, IPPROTO_TCP, "tcp6", {}},
+        {AF_INET, IPPROTO_UDP, "udp", {}},
+        {AF_INET6, IPPROTO_UDP, "udp6", {}},
+    };
+    bool any = false;
+    for (Table &table : sources) {
+        table.Read = ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets, table.FromProcNet);
+        any = any || table.Read;
+    }
+    if (!any)
+        throw std::runtime_error("Cannot read the kernel's socket tables");
+
+    // The owners are looked for after the tables, so that every socket in
+    // them already exists when its owner's fd table is read.
+    OwnerTable owners;
+    owners.Scan(m_sources.ProcRoot);
+
+    // The kernel reports IPV6_V6ONLY only for listening and unconnected
+    // sockets, and /proc/net not at all; elsewhere new sockets start with the
+    // system default.
+    const bool defaultV6Only = ReadDefaultV6Only(m_sources.ProcRoot + "/sys/net/ipv6/bindv6only");
+
+    m_dpkg.CheckForChanges();
+    const VersionSource versionSource = [this](const std::string &path) {
+        VersionStrings strings;
+        m_dpkg.Lookup(path, strings.Description, strings.Company);
+        return strings;
+    };
+    std::unordered_map<uint32_t, VersionStrings> versions;
+
+    TcpUdpTables result;
+    result.TcpRecs.reserve(sources[0].Sockets.size() + sources[1].Sockets.size());
+    result.UdpRecs.reserve(sources[2].Sockets.size() + sources[3].Sockets.size());
+    for (int i = 0; i < 4; ++i) {
+        const bool tcp = i < 2;
+        AppendRecords(sources[i].Sockets, tcp, defaultV6Only, owners, versionSource, versions,
+                      tcp ? result.TcpRecs : result.UdpRecs);
+    }
+    tables = std::move(result);
+}
+
+}  // namespace quorvex
