@@ -21,11 +21,6 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-uint64_t PathHash(std::string_view path)
-{
-    return std::hash<std::string_view>{}(path);
-}
-
 bool StartsWith(std::string_view text, std::string_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;
@@ -98,7 +93,10 @@ std::vector<std::string> MergedUsrAliases(std::string_view path)
     return aliases;
 }
 
-DpkgIndex::DpkgIndex(std::string adminDir) : m_adminDir(std::move(adminDir)) {}
+DpkgIndex::DpkgIndex(std::string adminDir) : m_adminDir(std::move(adminDir))
+{
+    m_stamp = ReadStamp();
+}
 
 bool DpkgIndex::Stamp::operator==(const Stamp &other) const
 {
@@ -120,99 +118,110 @@ DpkgIndex::Stamp DpkgIndex::ReadStamp() const
 
 void DpkgIndex::CheckForChanges()
 {
-    if (m_built && !(ReadStamp() == m_stamp))
-        m_built = false;
+    const Stamp now = ReadStamp();
+    if (now == m_stamp)
+        return;
+    m_stamp = now;
+    m_answers.clear();
+    m_status.clear();
+    m_statusRead = false;
 }
 
-void DpkgIndex::Build()
+void DpkgIndex::Resolve(const std::vector<std::string> &paths)
 {
-    m_stamp = ReadStamp();
-    m_built = true;
-    m_paths.clear();
-    m_listNames.clear();
-    m_packages.clear();
-    m_answers.clear();
-
-    std::string text;
-    std::unordered_map<std::string, PackageInfo> status;
-    if (ReadWholeFile(m_adminDir + "/status", text))
-        status = ParseDpkgStatus(text);
-
-    const std::string infoDir = m_adminDir + "/info";
-    DIR *dir = ::opendir(infoDir.c_str());
-    if (!dir)
-        return;
-    std::vector<std::string> lists;
-    while (const dirent *entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() > 5 && name.substr(name.size() - 5) == ".list")
-            lists.emplace_back(name.substr(0, name.size() - 5));
+    // Every spelling of every unknown path; a listed line must equal one of
+    // them. Lines are first sifted by length, which rules out most of them
+    // without comparing any bytes.
+    struct Wanted {
+        std::string Path;
+        std::string ExactOwner, AliasOwner;
+    };
+    std::vector<Wanted> wanted;
+    for (const std::string &path : paths) {
+        if (!path.empty() && !m_answers.count(path)
+            && std::none_of(wanted.begin(), wanted.end(), [&](const Wanted &w) { return w.Path == path; }))
+            wanted.push_back({path, {}, {}});
     }
-    ::closedir(dir);
+    if (wanted.empty())
+        return;
+
+    constexpr size_t kMaxLength = 4096;
+    struct Spelling {
+        std::string Text;
+        size_t Index;
+        bool Exact;
+    };
+    std::vector<Spelling> texts;
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        // A binary replaced by an upgrade while it runs shows as "path (deleted)".
+        constexpr std::string_view deleted = " (deleted)";
+        std::string file = wanted[i].Path;
+        if (file.size() > deleted.size() && std::string_view(file).substr(file.size() - deleted.size()) == deleted)
+            file.resize(file.size() - deleted.size());
+        for (std::string &alias : MergedUsrAliases(file))
+            texts.push_back({std::move(alias), i, false});
+        texts.push_back({std::move(file), i, true});
+    }
+    std::bitset<kMaxLength + 1> lengths;
+    std::unordered_multimap<std::string_view, const Spelling *> spellings;
+    for (const Spelling &spelling : texts) {
+        if (spelling.Text.size() <= kMaxLength) {
+            lengths.set(spelling.Text.size());
+            spellings.emplace(spelling.Text, &spelling);
+        }
+    }
+
+    std::vector<std::string> lists;
+    const std::string infoDir = m_adminDir + "/info";
+    if (DIR *dir = ::opendir(infoDir.c_str())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name.size() > 5 && name.substr(name.size() - 5) == ".list")
+                lists.emplace_back(name.substr(0, name.size() - 5));
+        }
+        ::closedir(dir);
+    }
+    // In name order, so that a file listed by two packages always goes to the same one.
     std::sort(lists.begin(), lists.end());
 
+    std::string text;
     for (const std::string &list : lists) {
         if (!ReadWholeFile(infoDir + "/" + list + ".list", text))
             continue;
-        const auto package = static_cast<uint32_t>(m_listNames.size());
-        m_listNames.push_back(list);
-        auto found = status.find(list);
-        if (found == status.end())
-            found = status.find(list.substr(0, list.find(':')));
-        m_packages.push_back(found == status.end() ? PackageInfo{} : found->second);
         std::string_view rest = text;
         while (!rest.empty()) {
             const size_t end = rest.find('\n');
             const std::string_view line = rest.substr(0, end);
-            if (!line.empty())
-                m_paths.emplace_back(PathHash(line), package);
-            if (end == std::string_view::npos)
-                break;
-            rest.remove_prefix(end + 1);
+            rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+            if (line.size() > kMaxLength || !lengths.test(line.size()))
+                continue;
+            const auto [first, last] = spellings.equal_range(line);
+            for (auto it = first; it != last; ++it) {
+                Wanted &w = wanted[it->second->Index];
+                std::string &owner = it->second->Exact ? w.ExactOwner : w.AliasOwner;
+                if (owner.empty())
+                    owner = list;
+            }
         }
     }
-    std::sort(m_paths.begin(), m_paths.end());
-    m_paths.shrink_to_fit();
+    for (Wanted &w : wanted)
+        m_answers[w.Path] = !w.ExactOwner.empty() ? std::move(w.ExactOwner) : std::move(w.AliasOwner);
 }
 
-bool DpkgIndex::Owns(uint32_t package, const std::string &path) const
+const PackageInfo &DpkgIndex::Package(const std::string &listName)
 {
-    std::string text;
-    if (!ReadWholeFile(m_adminDir + "/info/" + m_listNames[package] + ".list", text))
-        return false;
-    const std::string needle = path + "\n";
-    size_t at = text.find(needle);
-    while (at != std::string::npos) {
-        if (at == 0 || text[at - 1] == '\n')
-            return true;
-        at = text.find(needle, at + 1);
+    if (!m_statusRead) {
+        m_statusRead = true;
+        std::string text;
+        if (ReadWholeFile(m_adminDir + "/status", text))
+            m_status = ParseDpkgStatus(text);
     }
-    // The last line may lack its newline.
-    return text.size() >= path.size() && text.compare(text.size() - path.size(), path.size(), path) == 0
-        && (text.size() == path.size() || text[text.size() - path.size() - 1] == '\n');
-}
-
-int DpkgIndex::FindPackage(const std::string &path)
-{
-    const auto cached = m_answers.find(path);
-    if (cached != m_answers.end())
-        return cached->second;
-    int answer = -1;
-    std::vector<std::string> candidates{path};
-    for (std::string &alias : MergedUsrAliases(path))
-        candidates.push_back(std::move(alias));
-    for (const std::string &candidate : candidates) {
-        const uint64_t hash = PathHash(candidate);
-        auto it = std::lower_bound(m_paths.begin(), m_paths.end(), std::make_pair(hash, uint32_t{0}));
-        for (; it != m_paths.end() && it->first == hash && answer < 0; ++it) {
-            if (Owns(it->second, candidate))
-                answer = static_cast<int>(it->second);
-        }
-        if (answer >= 0)
-            break;
-    }
-    m_answers.emplace(path, answer);
-    return answer;
+    // "name:arch.list" for multi-arch packages, "name.list" otherwise.
+    auto found = m_status.find(listName);
+    if (found == m_status.end())
+        found = m_status.find(listName.substr(0, listName.find(':')));
+    static const PackageInfo none;
+    return found == m_status.end() ? none : found->second;
 }
 
 bool DpkgIndex::Lookup(const std::string &path, std::string &description, std::string &company)
@@ -221,18 +230,16 @@ bool DpkgIndex::Lookup(const std::string &path, std::string &description, std::s
     company.clear();
     if (path.empty())
         return false;
-    if (!m_built)
-        Build();
-    // A binary replaced by an upgrade while it runs shows as "path (deleted)".
-    constexpr std::string_view deleted = " (deleted)";
-    std::string file = path;
-    if (file.size() > deleted.size() && std::string_view(file).substr(file.size() - deleted.size()) == deleted)
-        file.resize(file.size() - deleted.size());
-    const int package = FindPackage(file);
-    if (package < 0)
+    auto answer = m_answers.find(path);
+    if (answer == m_answers.end()) {
+        Resolve({path});
+        answer = m_answers.find(path);
+    }
+    if (answer->second.empty())
         return false;
-    description = m_packages[static_cast<size_t>(package)].Summary;
-    company = m_packages[static_cast<size_t>(package)].MaintainerName;
+    const PackageInfo &info = Package(answer->second);
+    description = info.Summary;
+    company = info.MaintainerName;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -28,22 +29,27 @@ std::unordered_map<std::string, PackageInfo> ParseDpkgStatus(std::string_view te
 std::vector<std::string> MergedUsrAliases(std::string_view path);
 
 // Which package owns an installed file, from /var/lib/dpkg/info/*.list and
-// /var/lib/dpkg/status. Built on first use, rebuilt when the database has
-// changed (the mtimes of status and of the info directory). To stay small it
-// keeps a 64-bit hash per listed path and confirms a hit against that
-// package's .list file before answering.
+// /var/lib/dpkg/status. The index holds the answer for every path asked so
+// far; the paths of one snapshot that it does not know yet are found
+// together, in one pass over the .list files. All answers are dropped when
+// the database changes (the mtimes of status and of the info directory).
+// Holding answers instead of every listed path (over 100,000 on a desktop)
+// keeps the index small and the first snapshot quick.
 class DpkgIndex {
 public:
     explicit DpkgIndex(std::string adminDir = "/var/lib/dpkg");
 
-    // Drops the index when the database changed since it was built. Cheap: two stats.
+    // Drops every answer when the database changed since they were found. Two stats.
     void CheckForChanges();
 
+    // Finds the owners of those of `paths` that have no answer yet.
+    void Resolve(const std::vector<std::string> &paths);
+
     // The summary and maintainer name of the package owning `path`; false,
-    // with both empty, when no package owns it.
+    // with both empty, when no package owns it. Resolves the path if needed.
     bool Lookup(const std::string &path, std::string &description, std::string &company);
 
-    size_t PathCount() const { return m_paths.size(); }
+    size_t AnswerCount() const { return m_answers.size(); }
 
 private:
     struct Stamp {
@@ -53,17 +59,13 @@ private:
     };
 
     Stamp ReadStamp() const;
-    void Build();
-    bool Owns(uint32_t package, const std::string &path) const;
-    int FindPackage(const std::string &path);
+    const PackageInfo &Package(const std::string &listName);
 
     std::string m_adminDir;
-    bool m_built = false;
     Stamp m_stamp;
-    std::vector<std::pair<uint64_t, uint32_t>> m_paths;  // hash of a path, package; sorted
-    std::vector<std::string> m_listNames;                // package as its .list file names it
-    std::vector<PackageInfo> m_packages;                 // same index as m_listNames
-    std::unordered_map<std::string, int> m_answers;      // path -> package or -1, confirmed
+    std::unordered_map<std::string, std::string> m_answers;  // path -> .list name of its owner, or ""
+    bool m_statusRead = false;
+    std::unordered_map<std::string, PackageInfo> m_status;
 };
 
 }  // namespace quorvex

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "core/text_forms.h"
+#include "platform/linux/large_arrays.h"
 #include "platform/linux/proc_net.h"
 #include "platform/linux/sock_diag.h"
 
@@ -78,6 +79,20 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
         {AF_INET, IPPROTO_UDP, "udp", {}},
         {AF_INET6, IPPROTO_UDP, "udp6", {}},
     };
+    // Room for each table at once, from the kernel's socket counts.
+    std::string sockstat, sockstat6;
+    ReadWholeFile(m_sources.ProcRoot + "/net/sockstat", sockstat);
+    ReadWholeFile(m_sources.ProcRoot + "/net/sockstat6", sockstat6);
+    const uint64_t timeWait = SockstatValue(sockstat, "TCP", "tw");
+    const uint64_t estimates[4] = {
+        SockstatValue(sockstat, "TCP", "inuse") + timeWait,
+        SockstatValue(sockstat6, "TCP6", "inuse") + timeWait,
+        SockstatValue(sockstat, "UDP", "inuse"),
+        SockstatValue(sockstat6, "UDP6", "inuse"),
+    };
+    for (int i = 0; i < 4; ++i)
+        ReserveLarge(sources[i].Sockets, estimates[i] + estimates[i] / 8 + 64);
+
     bool any = false;
     for (Table &table : sources) {
         table.Read = ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets, table.FromProcNet);
@@ -97,6 +112,10 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     const bool defaultV6Only = ReadDefaultV6Only(m_sources.ProcRoot + "/sys/net/ipv6/bindv6only");
 
     m_dpkg.CheckForChanges();
+    std::vector<std::string> paths;
+    for (const auto &[pid, process] : owners.Processes())
+        paths.push_back(process.Path);
+    m_dpkg.Resolve(paths);
     const VersionSource versionSource = [this](const std::string &path) {
         VersionStrings strings;
         m_dpkg.Lookup(path, strings.Description, strings.Company);
@@ -105,8 +124,8 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     std::unordered_map<uint32_t, VersionStrings> versions;
 
     TcpUdpTables result;
-    result.TcpRecs.reserve(sources[0].Sockets.size() + sources[1].Sockets.size());
-    result.UdpRecs.reserve(sources[2].Sockets.size() + sources[3].Sockets.size());
+    ReserveLarge(result.TcpRecs, sources[0].Sockets.size() + sources[1].Sockets.size());
+    ReserveLarge(result.UdpRecs, sources[2].Sockets.size() + sources[3].Sockets.size());
     for (int i = 0; i < 4; ++i) {
         const bool tcp = i < 2;
         AppendRecords(sources[i].Sockets, tcp, defaultV6Only, owners, versionSource, versions,

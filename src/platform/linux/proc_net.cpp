@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -131,22 +132,48 @@ bool ReadWholeFile(const std::string &path, std::string &text)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    text.clear();
-    char buffer[65536];
+    // Straight into the string, which starts at the size of what it held:
+    // a caller reading many files in a row reuses one buffer.
+    size_t size = 0;
+    text.resize(std::max<size_t>(text.size(), 16384));
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+        if (size == text.size())
+            text.resize(text.size() * 2);
+        const ssize_t got = ::read(fd, text.data() + size, text.size() - size);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             ::close(fd);
+            text.clear();
             return false;
         }
         if (got == 0)
             break;
-        text.append(buffer, static_cast<size_t>(got));
+        size += static_cast<size_t>(got);
     }
     ::close(fd);
+    text.resize(size);
     return true;
+}
+
+uint64_t SockstatValue(std::string_view text, std::string_view protocol, std::string_view field)
+{
+    // "TCP: inuse 5 orphan 0 tw 2 alloc 7 mem 1"
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (NextToken(line) != std::string(protocol) + ":")
+            continue;
+        for (std::string_view name = NextToken(line); !name.empty(); name = NextToken(line)) {
+            const std::string_view value = NextToken(line);
+            uint64_t number;
+            if (name == field && ParseDecimal(value, number))
+                return number;
+        }
+        return 0;
+    }
+    return 0;
 }
 
 bool ReadProcNetTable(const std::string &path, uint8_t family, std::vector<KernelSocket> &out)

@@ -22,6 +22,10 @@ bool ReadProcNetTable(const std::string &path, uint8_t family, std::vector<Kerne
 // /proc/sys/net/ipv6/bindv6only: the IPV6_V6ONLY that new sockets start with.
 bool ReadDefaultV6Only(const std::string &path = "/proc/sys/net/ipv6/bindv6only");
 
+// A figure of /proc/net/sockstat: on the line of `protocol` ("TCP", "UDP6"),
+// the number after `field` ("inuse", "tw"); 0 when absent.
+uint64_t SockstatValue(std::string_view text, std::string_view protocol, std::string_view field);
+
 // The whole content of a (proc) file; false when it cannot be opened.
 bool ReadWholeFile(const std::string &path, std::string &text);
 

@@ -1,11 +1,17 @@
 #include "platform/linux/proc_owner.h"
 
+#include "platform/linux/large_arrays.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <thread>
 
 namespace quorvex {
 
@@ -71,34 +77,50 @@ bool ReadFileAt(int dirFd, const char *name, std::string &text)
     }
 }
 
-// Adds every socket of one process's fd table; true when it owns any.
-bool ScanFdTable(int pidDirFd, uint32_t pid, OwnerTable &table)
+// One process of the scan, with its directories held open so that a PID
+// reused midway cannot mix two processes' tables.
+struct ScanProcess {
+    uint32_t Pid = 0;
+    int PidDirFd = -1;
+    int FdDirFd = -1;
+    std::vector<uint32_t> Fds;
+    bool OwnsSocket = false;
+};
+
+// The numeric entries of an open /proc/PID/fd directory.
+void ListFds(ScanProcess &process)
 {
-    const int fdDirFd = ::openat(pidDirFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fdDirFd < 0)
-        return false;  // gone, or another user's process
-    DIR *fdDir = ::fdopendir(fdDirFd);
-    if (!fdDir) {
-        ::close(fdDirFd);
-        return false;
-    }
-    DirCloser closer(fdDir);
-    bool any = false;
-    char target[64];
-    while (const dirent *entry = ::readdir(fdDir)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        // Socket links are short; anything longer is a path and not ours.
-        const ssize_t got = ::readlinkat(fdDirFd, entry->d_name, target, sizeof(target));
-        if (got <= 0 || static_cast<size_t>(got) >= sizeof(target))
-            continue;
-        const uint64_t inode = ParseSocketLink(std::string_view(target, static_cast<size_t>(got)));
-        if (inode != 0) {
-            table.AddSocket(inode, pid);
-            any = true;
+    alignas(8) char buffer[32768];
+    for (;;) {
+        const ssize_t got = ::getdents64(process.FdDirFd, buffer, sizeof(buffer));
+        if (got <= 0)
+            return;  // end, or the process is gone
+        for (ssize_t offset = 0; offset < got;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(buffer + offset);
+            uint32_t fd;
+            if (ParsePid(entry->d_name, fd))
+                process.Fds.push_back(fd);
+            offset += entry->d_reclen;
         }
     }
-    return any;
+}
+
+// Runs work(i) for every i below count on up to `threads` threads, each
+// taking the next index as it becomes free.
+template <typename Work>
+void ParallelFor(size_t count, unsigned threads, const Work &work)
+{
+    std::atomic<size_t> next{0};
+    auto run = [&]() {
+        for (size_t i = next++; i < count; i = next++)
+            work(i);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads && t < count; ++t)
+        helpers.emplace_back(run);
+    run();
+    for (std::thread &helper : helpers)
+        helper.join();
 }
 
 ProcessInfo ReadProcessInfo(int pidDirFd)
@@ -183,9 +205,26 @@ std::string BaseName(std::string_view path)
 
 void OwnerTable::AddSocket(uint64_t inode, uint32_t pid)
 {
-    auto [it, inserted] = m_owners.emplace(inode, pid);
-    if (!inserted && pid < it->second)
-        it->second = pid;
+    m_owners.emplace_back(inode, pid);
+    m_sorted = false;
+}
+
+void OwnerTable::Sort() const
+{
+    if (m_sorted)
+        return;
+    // By inode, then PID: the first entry of an inode holds its lowest PID.
+    std::sort(m_owners.begin(), m_owners.end());
+    m_owners.erase(std::unique(m_owners.begin(), m_owners.end(),
+                               [](const auto &a, const auto &b) { return a.first == b.first; }),
+                   m_owners.end());
+    m_sorted = true;
+}
+
+size_t OwnerTable::SocketCount() const
+{
+    Sort();
+    return m_owners.size();
 }
 
 void OwnerTable::SetProcess(uint32_t pid, ProcessInfo info)
@@ -197,8 +236,9 @@ uint32_t OwnerTable::OwnerOf(uint64_t inode) const
 {
     if (inode == 0)
         return 0;
-    const auto it = m_owners.find(inode);
-    return it == m_owners.end() ? 0 : it->second;
+    Sort();
+    const auto it = std::lower_bound(m_owners.begin(), m_owners.end(), std::make_pair(inode, uint32_t{0}));
+    return it != m_owners.end() && it->first == inode ? it->second : 0;
 }
 
 const ProcessInfo *OwnerTable::Process(uint32_t pid) const
@@ -207,23 +247,83 @@ const ProcessInfo *OwnerTable::Process(uint32_t pid) const
     return it == m_processes.end() ? nullptr : &it->second;
 }
 
-void OwnerTable::Scan(const std::string &procRoot)
+void OwnerTable::Scan(const std::string &procRoot, unsigned threads)
 {
-    DIR *proc = ::opendir(procRoot.c_str());
-    if (!proc)
-        return;
-    DirCloser closer(proc);
-    const int procFd = ::dirfd(proc);
-    while (const dirent *entry = ::readdir(proc)) {
-        uint32_t pid;
-        if (!ParsePid(entry->d_name, pid))
-            continue;
-        const int pidDirFd = ::openat(procFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (pidDirFd < 0)
-            continue;
-        if (ScanFdTable(pidDirFd, pid, *this))
-            m_processes[pid] = ReadProcessInfo(pidDirFd);
-        ::close(pidDirFd);
+    if (threads == 0)
+        threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+
+    std::vector<ScanProcess> processes;
+    if (DIR *proc = ::opendir(procRoot.c_str())) {
+        DirCloser closer(proc);
+        const int procFd = ::dirfd(proc);
+        while (const dirent *entry = ::readdir(proc)) {
+            ScanProcess process;
+            if (!ParsePid(entry->d_name, process.Pid))
+                continue;
+            process.PidDirFd = ::openat(procFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (process.PidDirFd < 0)
+                continue;
+            // Fails for a process that is gone or belongs to another user.
+            process.FdDirFd = ::openat(process.PidDirFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (process.FdDirFd < 0) {
+                ::close(process.PidDirFd);
+                continue;
+            }
+            processes.push_back(std::move(process));
+        }
+    }
+
+    ParallelFor(processes.size(), threads, [&](size_t i) { ListFds(processes[i]); });
+
+    // The fd links in chunks, so that one process with most of the sockets
+    // is still shared among the threads.
+    constexpr size_t kChunk = 1024;
+    struct Chunk {
+        size_t Process, Begin, End;
+    };
+    std::vector<Chunk> chunks;
+    for (size_t p = 0; p < processes.size(); ++p) {
+        for (size_t begin = 0; begin < processes[p].Fds.size(); begin += kChunk)
+            chunks.push_back({p, begin, std::min(begin + kChunk, processes[p].Fds.size())});
+    }
+    std::vector<std::vector<std::pair<uint64_t, uint32_t>>> found(chunks.size());
+    ParallelFor(chunks.size(), threads, [&](size_t c) {
+        const Chunk &chunk = chunks[c];
+        const ScanProcess &process = processes[chunk.Process];
+        char name[16], target[64];
+        for (size_t k = chunk.Begin; k < chunk.End; ++k) {
+            const auto end = std::to_chars(name, name + sizeof(name) - 1, process.Fds[k]).ptr;
+            *end = '\0';
+            // Socket links are short; anything longer is a path and not ours.
+            const ssize_t got = ::readlinkat(process.FdDirFd, name, target, sizeof(target));
+            if (got <= 0 || static_cast<size_t>(got) >= sizeof(target))
+                continue;
+            const uint64_t inode = ParseSocketLink(std::string_view(target, static_cast<size_t>(got)));
+            if (inode != 0)
+                found[c].emplace_back(inode, process.Pid);
+        }
+    });
+
+    size_t total = m_owners.size();
+    for (const auto &part : found)
+        total += part.size();
+    if (m_owners.empty())
+        ReserveLarge(m_owners, total);
+    else
+        m_owners.reserve(total);
+    for (size_t c = 0; c < chunks.size(); ++c) {
+        if (!found[c].empty())
+            processes[chunks[c].Process].OwnsSocket = true;
+        m_owners.insert(m_owners.end(), found[c].begin(), found[c].end());
+    }
+    m_sorted = false;
+    Sort();
+
+    for (ScanProcess &process : processes) {
+        if (process.OwnsSocket)
+            m_processes[process.Pid] = ReadProcessInfo(process.PidDirFd);
+        ::close(process.FdDirFd);
+        ::close(process.PidDirFd);
     }
 }
 

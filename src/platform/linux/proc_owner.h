@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace quorvex {
 
@@ -35,8 +37,10 @@ struct ProcessInfo {
 class OwnerTable {
 public:
     // Reads procRoot/*/fd and the owners' exe and stat. Processes that vanish
-    // or whose fd table cannot be read are skipped quietly.
-    void Scan(const std::string &procRoot = "/proc");
+    // or whose fd table cannot be read are skipped quietly. The fd links are
+    // read by up to `threads` threads: one readlink per fd is most of a
+    // snapshot's cost on a machine with tens of thousands of sockets.
+    void Scan(const std::string &procRoot = "/proc", unsigned threads = 0);
 
     void AddSocket(uint64_t inode, uint32_t pid);
     void SetProcess(uint32_t pid, ProcessInfo info);
@@ -46,10 +50,15 @@ public:
     // Null for a PID that the scan did not see as an owner.
     const ProcessInfo *Process(uint32_t pid) const;
 
-    size_t SocketCount() const { return m_owners.size(); }
+    size_t SocketCount() const;
+    const std::unordered_map<uint32_t, ProcessInfo> &Processes() const { return m_processes; }
 
 private:
-    std::unordered_map<uint64_t, uint32_t> m_owners;
+    void Sort() const;
+
+    // (inode, PID), sorted by inode with one entry per inode once m_sorted.
+    mutable std::vector<std::pair<uint64_t, uint32_t>> m_owners;
+    mutable bool m_sorted = true;
     std::unordered_map<uint32_t, ProcessInfo> m_processes;
 };
 

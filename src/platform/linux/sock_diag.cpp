@@ -132,24 +132,18 @@ bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &ou
         != static_cast<ssize_t>(request.size()))
         return false;
 
-    std::vector<KernelSocket> sockets;
+    const size_t before = out.size();
     std::vector<uint8_t> buffer(kReceiveSize);
     for (;;) {
         const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), 0);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (got == 0)
-            return false;
-        switch (ParseSockDiagReply(buffer.data(), static_cast<size_t>(got), sockets)) {
-        case DumpStatus::More:
-            break;
-        case DumpStatus::Done:
-            out.insert(out.end(), sockets.begin(), sockets.end());
+        if (got < 0 && errno == EINTR)
+            continue;
+        const DumpStatus status = got > 0 ? ParseSockDiagReply(buffer.data(), static_cast<size_t>(got), out)
+                                          : DumpStatus::Failed;
+        if (status == DumpStatus::Done)
             return true;
-        case DumpStatus::Failed:
+        if (status == DumpStatus::Failed) {
+            out.resize(before);
             return false;
         }
     }
