@@ -1,9 +1,13 @@
 #include "platform/linux/dpkg_index.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 
 #include "platform/linux/proc_net.h"
@@ -184,25 +188,52 @@ void DpkgIndex::Resolve(const std::vector<std::string> &paths)
     // In name order, so that a file listed by two packages always goes to the same one.
     std::sort(lists.begin(), lists.end());
 
-    std::string text;
+    // Each file goes through one small buffer: some .list files run to
+    // megabytes, and holding them whole costs more than reading them.
+    std::vector<char> buffer(64 * 1024);
     for (const std::string &list : lists) {
-        if (!ReadWholeFile(infoDir + "/" + list + ".list", text))
+        const int fd = ::open((infoDir + "/" + list + ".list").c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
             continue;
-        std::string_view rest = text;
-        while (!rest.empty()) {
-            const size_t end = rest.find('\n');
-            const std::string_view line = rest.substr(0, end);
-            rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-            if (line.size() > kMaxLength || !lengths.test(line.size()))
+        size_t held = 0;        // bytes of an unfinished line at the buffer's start
+        bool skipping = false;  // inside a line too long to be wanted
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer.data() + held, buffer.size() - held);
+            if (got < 0 && errno == EINTR)
                 continue;
-            const auto [first, last] = spellings.equal_range(line);
-            for (auto it = first; it != last; ++it) {
-                Wanted &w = wanted[it->second->Index];
-                std::string &owner = it->second->Exact ? w.ExactOwner : w.AliasOwner;
-                if (owner.empty())
-                    owner = list;
+            const bool end = got <= 0;
+            const size_t filled = held + (end ? 0 : static_cast<size_t>(got));
+            std::string_view rest(buffer.data(), filled);
+            while (!rest.empty()) {
+                const size_t newline = rest.find('\n');
+                if (newline == std::string_view::npos && !end)
+                    break;
+                const std::string_view line = rest.substr(0, newline);
+                rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline + 1);
+                if (skipping) {
+                    skipping = false;
+                    continue;
+                }
+                if (line.size() > kMaxLength || !lengths.test(line.size()))
+                    continue;
+                const auto [first, last] = spellings.equal_range(line);
+                for (auto it = first; it != last; ++it) {
+                    Wanted &w = wanted[it->second->Index];
+                    std::string &owner = it->second->Exact ? w.ExactOwner : w.AliasOwner;
+                    if (owner.empty())
+                        owner = list;
+                }
             }
+            if (end)
+                break;
+            held = rest.size();
+            if (held == buffer.size()) {  // one line fills the buffer: not a wanted one
+                held = 0;
+                skipping = true;
+            }
+            std::memmove(buffer.data(), rest.data(), held);
         }
+        ::close(fd);
     }
     for (Wanted &w : wanted)
         m_answers[w.Path] = !w.ExactOwner.empty() ? std::move(w.ExactOwner) : std::move(w.AliasOwner);

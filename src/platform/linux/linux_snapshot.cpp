@@ -2,7 +2,10 @@
 
 #include <netinet/in.h>
 
+#include <algorithm>
+#include <exception>
 #include <stdexcept>
+#include <thread>
 
 #include "core/text_forms.h"
 #include "platform/linux/large_arrays.h"
@@ -93,18 +96,30 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     for (int i = 0; i < 4; ++i)
         ReserveLarge(sources[i].Sockets, estimates[i] + estimates[i] / 8 + 64);
 
-    bool any = false;
-    for (Table &table : sources) {
-        table.Read = ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets, table.FromProcNet);
-        any = any || table.Read;
-    }
-    if (!any)
-        throw std::runtime_error("Cannot read the kernel's socket tables");
-
-    // The owners are looked for after the tables, so that every socket in
-    // them already exists when its owner's fd table is read.
+    // The kernel's tables are dumped while the fd tables are scanned: the two
+    // are most of a snapshot's work and do not depend on each other. A socket
+    // opened during those milliseconds may show without its owner until the
+    // next snapshot, as one closed during them may show without one.
+    auto readTables = [&]() {
+        for (Table &table : sources)
+            table.Read = ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets, table.FromProcNet);
+    };
+    std::exception_ptr readFailure;
     OwnerTable owners;
-    owners.Scan(m_sources.ProcRoot);
+    {
+        std::jthread reader([&]() {
+            try {
+                readTables();
+            } catch (...) {
+                readFailure = std::current_exception();
+            }
+        });
+        owners.Scan(m_sources.ProcRoot);
+    }
+    if (readFailure)
+        std::rethrow_exception(readFailure);
+    if (std::none_of(std::begin(sources), std::end(sources), [](const Table &t) { return t.Read; }))
+        throw std::runtime_error("Cannot read the kernel's socket tables");
 
     // The kernel reports IPV6_V6ONLY only for listening and unconnected
     // sockets, and /proc/net not at all; elsewhere new sockets start with the
@@ -112,9 +127,20 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     const bool defaultV6Only = ReadDefaultV6Only(m_sources.ProcRoot + "/sys/net/ipv6/bindv6only");
 
     m_dpkg.CheckForChanges();
+    // The owners of this snapshot's endpoints (not of every socket, most of
+    // which are local ones) are looked up in the package database together.
+    std::vector<uint32_t> endpointOwners;
+    for (const Table &table : sources) {
+        for (const KernelSocket &socket : table.Sockets)
+            endpointOwners.push_back(owners.OwnerOf(socket.Inode));
+    }
+    std::sort(endpointOwners.begin(), endpointOwners.end());
+    endpointOwners.erase(std::unique(endpointOwners.begin(), endpointOwners.end()), endpointOwners.end());
     std::vector<std::string> paths;
-    for (const auto &[pid, process] : owners.Processes())
-        paths.push_back(process.Path);
+    for (uint32_t pid : endpointOwners) {
+        if (const ProcessInfo *process = owners.Process(pid))
+            paths.push_back(process->Path);
+    }
     m_dpkg.Resolve(paths);
     const VersionSource versionSource = [this](const std::string &path) {
         VersionStrings strings;

@@ -286,36 +286,41 @@ void OwnerTable::Scan(const std::string &procRoot, unsigned threads)
         for (size_t begin = 0; begin < processes[p].Fds.size(); begin += kChunk)
             chunks.push_back({p, begin, std::min(begin + kChunk, processes[p].Fds.size())});
     }
-    std::vector<std::vector<std::pair<uint64_t, uint32_t>>> found(chunks.size());
+    // One slot per fd, written by whichever thread reads the fd; slots of
+    // fds that are not sockets keep inode 0 and are dropped afterwards.
+    std::vector<size_t> offsets(chunks.size() + 1, 0);
+    for (size_t c = 0; c < chunks.size(); ++c)
+        offsets[c + 1] = offsets[c] + (chunks[c].End - chunks[c].Begin);
+    const size_t before = m_owners.size();
+    if (before == 0)
+        ReserveLarge(m_owners, offsets.back());
+    m_owners.resize(before + offsets.back());
+    std::vector<char> chunkHasSocket(chunks.size(), 0);
     ParallelFor(chunks.size(), threads, [&](size_t c) {
         const Chunk &chunk = chunks[c];
         const ScanProcess &process = processes[chunk.Process];
+        auto *slot = m_owners.data() + before + offsets[c];
         char name[16], target[64];
-        for (size_t k = chunk.Begin; k < chunk.End; ++k) {
+        for (size_t k = chunk.Begin; k < chunk.End; ++k, ++slot) {
+            *slot = {0, process.Pid};
             const auto end = std::to_chars(name, name + sizeof(name) - 1, process.Fds[k]).ptr;
             *end = '\0';
             // Socket links are short; anything longer is a path and not ours.
             const ssize_t got = ::readlinkat(process.FdDirFd, name, target, sizeof(target));
             if (got <= 0 || static_cast<size_t>(got) >= sizeof(target))
                 continue;
-            const uint64_t inode = ParseSocketLink(std::string_view(target, static_cast<size_t>(got)));
-            if (inode != 0)
-                found[c].emplace_back(inode, process.Pid);
+            slot->first = ParseSocketLink(std::string_view(target, static_cast<size_t>(got)));
+            if (slot->first != 0)
+                chunkHasSocket[c] = 1;
         }
     });
-
-    size_t total = m_owners.size();
-    for (const auto &part : found)
-        total += part.size();
-    if (m_owners.empty())
-        ReserveLarge(m_owners, total);
-    else
-        m_owners.reserve(total);
     for (size_t c = 0; c < chunks.size(); ++c) {
-        if (!found[c].empty())
+        if (chunkHasSocket[c])
             processes[chunks[c].Process].OwnsSocket = true;
-        m_owners.insert(m_owners.end(), found[c].begin(), found[c].end());
     }
+    m_owners.erase(std::remove_if(m_owners.begin() + static_cast<ptrdiff_t>(before), m_owners.end(),
+                                  [](const auto &entry) { return entry.first == 0; }),
+                   m_owners.end());
     m_sorted = false;
     Sort();
 

@@ -51,7 +51,6 @@ public:
     const ProcessInfo *Process(uint32_t pid) const;
 
     size_t SocketCount() const;
-    const std::unordered_map<uint32_t, ProcessInfo> &Processes() const { return m_processes; }
 
 private:
     void Sort() const;

@@ -91,3 +91,37 @@ TEST(DpkgIndex, RebuildsWhenTheDatabaseChanges)
     EXPECT_EQ(company, "Second");
     fs::remove_all(root);
 }
+
+TEST(DpkgIndex, ReadsLargeListsAcrossBufferBoundaries)
+{
+    char pattern[] = "/tmp/quorvex-dpkg-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path root = pattern;
+    fs::create_directories(root / "info");
+    std::ofstream(root / "status") << "Package: big\nMaintainer: Big <b@b>\nDescription: big package\n";
+    // Lines of every length around the reader's buffer, a line longer than
+    // the buffer whose tail looks like a wanted path, and the wanted paths
+    // scattered so that some straddle a buffer boundary.
+    std::string list;
+    std::vector<std::string> paths = {"/usr/bin/hidden", "/usr/bin/last", "/usr/bin/missing"};
+    for (int i = 0; list.size() < 300000; ++i) {
+        list += "/usr/share/big/file-" + std::to_string(i) + std::string(static_cast<size_t>(i % 97), 'x') + "\n";
+        if (i % 150 == 0) {
+            paths.push_back("/usr/bin/big-" + std::to_string(i));
+            list += paths.back() + "\n";
+        }
+    }
+    list += std::string(70000, 'y') + "/usr/bin/hidden\n";
+    list += "/usr/bin/last";  // no final newline
+    std::ofstream(root / "info" / "big.list") << list;
+
+    DpkgIndex index(root.string());
+    index.Resolve(paths);
+    std::string description, company;
+    for (const std::string &path : paths) {
+        const bool expected = path != "/usr/bin/hidden" && path != "/usr/bin/missing";
+        EXPECT_EQ(index.Lookup(path, description, company), expected) << path;
+    }
+    EXPECT_EQ(index.AnswerCount(), paths.size());
+    fs::remove_all(root);
+}
