@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "core/text_forms.h"
@@ -56,13 +57,11 @@ void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defa
 
 LinuxSnapshot::LinuxSnapshot(SnapshotSources sources) : m_sources(std::move(sources)) {}
 
-bool LinuxSnapshot::ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out,
-                              bool &fromProcNet)
+bool LinuxSnapshot::ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out)
 {
     if (m_sources.UseNetlink && DumpSockets(family, protocol, out))
         return true;
     // No sock_diag for this table (udp_diag is a module that may be missing).
-    fromProcNet = true;
     return ReadProcNetTable(m_sources.ProcRoot + "/net/" + procFile, family, out);
 }
 
@@ -73,7 +72,6 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
         uint8_t Protocol;
         const char *ProcFile;
         std::vector<KernelSocket> Sockets;
-        bool FromProcNet = false;
         bool Read = false;
     };
     Table sources[4] = {
@@ -102,18 +100,23 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     // next snapshot, as one closed during them may show without one.
     auto readTables = [&]() {
         for (Table &table : sources)
-            table.Read = ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets, table.FromProcNet);
+            table.Read = ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets);
     };
     std::exception_ptr readFailure;
     OwnerTable owners;
     {
-        std::jthread reader([&]() {
-            try {
-                readTables();
-            } catch (...) {
-                readFailure = std::current_exception();
-            }
-        });
+        std::jthread reader;
+        try {
+            reader = std::jthread([&]() {
+                try {
+                    readTables();
+                } catch (...) {
+                    readFailure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            readTables();  // no thread to spare
+        }
         owners.Scan(m_sources.ProcRoot);
     }
     if (readFailure)
@@ -127,8 +130,8 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     const bool defaultV6Only = ReadDefaultV6Only(m_sources.ProcRoot + "/sys/net/ipv6/bindv6only");
 
     m_dpkg.CheckForChanges();
-    // The owners of this snapshot's endpoints (not of every socket, most of
-    // which are local ones) are looked up in the package database together.
+    // The owners of this snapshot's endpoints are looked up in the package
+    // database together; owners of Unix sockets alone are not asked about.
     std::vector<uint32_t> endpointOwners;
     for (const Table &table : sources) {
         for (const KernelSocket &socket : table.Sockets)

@@ -37,8 +37,8 @@ struct SnapshotSources {
 };
 
 // One snapshot of every IPv4 TCP and UDP endpoint: the four kernel tables
-// (TCP then UDP; AF_INET then AF_INET6 within each), then one pass over
-// /proc for the owners. Keeps the package index between snapshots.
+// (TCP then UDP; AF_INET then AF_INET6 within each) and one pass over /proc
+// for the owners. Keeps the package index between snapshots.
 class LinuxSnapshot {
 public:
     explicit LinuxSnapshot(SnapshotSources sources = {});
@@ -47,8 +47,7 @@ public:
     void Take(TcpUdpTables &tables);
 
 private:
-    bool ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out,
-                   bool &fromProcNet);
+    bool ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out);
 
     SnapshotSources m_sources;
     DpkgIndex m_dpkg;

@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace quorvex {
@@ -106,21 +109,36 @@ void ListFds(ScanProcess &process)
 }
 
 // Runs work(i) for every i below count on up to `threads` threads, each
-// taking the next index as it becomes free.
+// taking the next index as it becomes free. Fewer threads when the system
+// has none to spare; the first error of any thread is rethrown after all
+// have finished.
 template <typename Work>
 void ParallelFor(size_t count, unsigned threads, const Work &work)
 {
     std::atomic<size_t> next{0};
+    std::mutex failureLock;
+    std::exception_ptr failure;
     auto run = [&]() {
-        for (size_t i = next++; i < count; i = next++)
-            work(i);
+        try {
+            for (size_t i = next++; i < count; i = next++)
+                work(i);
+        } catch (...) {
+            next = count;
+            std::lock_guard<std::mutex> guard(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+        }
     };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads && t < count; ++t)
-        helpers.emplace_back(run);
+    std::vector<std::jthread> helpers;
+    try {
+        for (unsigned t = 1; t < threads && t < count; ++t)
+            helpers.emplace_back(run);
+    } catch (const std::system_error &) {
+    }
     run();
-    for (std::thread &helper : helpers)
-        helper.join();
+    helpers.clear();  // joins
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 ProcessInfo ReadProcessInfo(int pidDirFd)
