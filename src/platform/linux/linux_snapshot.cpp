@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -72,6 +73,7 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
         uint8_t Protocol;
         const char *ProcFile;
         std::vector<KernelSocket> Sockets;
+        bool Empty = false;  // the kernel counts no socket in it
         bool Read = false;
     };
     Table sources[4] = {
@@ -80,19 +82,27 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
         {AF_INET, IPPROTO_UDP, "udp", {}},
         {AF_INET6, IPPROTO_UDP, "udp6", {}},
     };
-    // Room for each table at once, from the kernel's socket counts.
+    // Room for each table at once, from the kernel's socket counts. A table
+    // that the counts show empty is not read: dumping it would still walk
+    // the kernel's whole connection hash. Sockets in TIME_WAIT are counted
+    // for both families together.
     std::string sockstat, sockstat6;
     ReadWholeFile(m_sources.ProcRoot + "/net/sockstat", sockstat);
     ReadWholeFile(m_sources.ProcRoot + "/net/sockstat6", sockstat6);
-    const uint64_t timeWait = SockstatValue(sockstat, "TCP", "tw");
-    const uint64_t estimates[4] = {
-        SockstatValue(sockstat, "TCP", "inuse") + timeWait,
-        SockstatValue(sockstat6, "TCP6", "inuse") + timeWait,
+    const std::optional<uint64_t> timeWait = SockstatValue(sockstat, "TCP", "tw");
+    const std::optional<uint64_t> counts[4] = {
+        SockstatValue(sockstat, "TCP", "inuse"),
+        SockstatValue(sockstat6, "TCP6", "inuse"),
         SockstatValue(sockstat, "UDP", "inuse"),
         SockstatValue(sockstat6, "UDP6", "inuse"),
     };
-    for (int i = 0; i < 4; ++i)
-        ReserveLarge(sources[i].Sockets, estimates[i] + estimates[i] / 8 + 64);
+    for (int i = 0; i < 4; ++i) {
+        const bool tcp = i < 2;
+        const bool known = counts[i] && (!tcp || timeWait);
+        const uint64_t estimate = known ? *counts[i] + (tcp ? *timeWait : 0) : 0;
+        sources[i].Empty = known && estimate == 0;
+        ReserveLarge(sources[i].Sockets, estimate + estimate / 8 + 64);
+    }
 
     // The kernel's tables are dumped while the fd tables are scanned: the two
     // are most of a snapshot's work and do not depend on each other. A socket
@@ -100,7 +110,7 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     // next snapshot, as one closed during them may show without one.
     auto readTables = [&]() {
         for (Table &table : sources)
-            table.Read = ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets);
+            table.Read = table.Empty || ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets);
     };
     std::exception_ptr readFailure;
     OwnerTable owners;

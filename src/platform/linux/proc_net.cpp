@@ -156,7 +156,7 @@ bool ReadWholeFile(const std::string &path, std::string &text)
     return true;
 }
 
-uint64_t SockstatValue(std::string_view text, std::string_view protocol, std::string_view field)
+std::optional<uint64_t> SockstatValue(std::string_view text, std::string_view protocol, std::string_view field)
 {
     // "TCP: inuse 5 orphan 0 tw 2 alloc 7 mem 1"
     while (!text.empty()) {
@@ -171,9 +171,9 @@ uint64_t SockstatValue(std::string_view text, std::string_view protocol, std::st
             if (name == field && ParseDecimal(value, number))
                 return number;
         }
-        return 0;
+        return std::nullopt;
     }
-    return 0;
+    return std::nullopt;
 }
 
 bool ReadProcNetTable(const std::string &path, uint8_t family, std::vector<KernelSocket> &out)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,8 +24,8 @@ bool ReadProcNetTable(const std::string &path, uint8_t family, std::vector<Kerne
 bool ReadDefaultV6Only(const std::string &path = "/proc/sys/net/ipv6/bindv6only");
 
 // A figure of /proc/net/sockstat: on the line of `protocol` ("TCP", "UDP6"),
-// the number after `field` ("inuse", "tw"); 0 when absent.
-uint64_t SockstatValue(std::string_view text, std::string_view protocol, std::string_view field);
+// the number after `field` ("inuse", "tw"); nothing when absent.
+std::optional<uint64_t> SockstatValue(std::string_view text, std::string_view protocol, std::string_view field);
 
 // The whole content of a (proc) file; false when it cannot be opened.
 bool ReadWholeFile(const std::string &path, std::string &text);

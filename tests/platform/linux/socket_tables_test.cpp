@@ -286,3 +286,22 @@ TEST(SocketTables, Ipv6AddressesOfIpv4Sockets)
         }
     }
 }
+
+TEST(SocketTables, SockstatFigures)
+{
+    const std::string sockstat = "sockets: used 40033\n"
+                                 "TCP: inuse 40004 orphan 0 tw 7 alloc 40004 mem 177\n"
+                                 "UDP: inuse 0 mem 0\n"
+                                 "UDPLITE: inuse 3\n";
+    const struct {
+        const char *protocol, *field;
+        std::optional<uint64_t> value;
+    } cases[] = {
+        {"TCP", "inuse", 40004}, {"TCP", "tw", 7},          {"UDP", "inuse", 0},
+        {"UDPLITE", "inuse", 3}, {"TCP6", "inuse", {}},     {"TCP", "missing", {}},
+        {"UD", "inuse", {}},     {"sockets", "used", 40033},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(SockstatValue(sockstat, c.protocol, c.field), c.value) << c.protocol << ' ' << c.field;
+    EXPECT_EQ(SockstatValue("", "TCP", "inuse"), std::nullopt);
+}
