@@ -1,12 +1,10 @@
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 namespace quorvex {

@@ -1,7 +1,5 @@
 #include "platform/linux/proc_owner.h"
 
-#include "platform/linux/large_arrays.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,6 +13,8 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "platform/linux/large_arrays.h"
 
 namespace quorvex {
 
@@ -35,7 +35,8 @@ private:
     DIR *m_dir;
 };
 
-bool ParsePid(const char *name, uint32_t &pid)
+// A PID or fd number: a directory name of decimal digits only.
+bool ParseNumber(const char *name, uint32_t &number)
 {
     uint64_t value = 0;
     if (*name == '\0')
@@ -47,7 +48,7 @@ bool ParsePid(const char *name, uint32_t &pid)
         if (value > 0xffffffffu)
             return false;
     }
-    pid = static_cast<uint32_t>(value);
+    number = static_cast<uint32_t>(value);
     return true;
 }
 
@@ -101,7 +102,7 @@ void ListFds(ScanProcess &process)
         for (ssize_t offset = 0; offset < got;) {
             const auto *entry = reinterpret_cast<const dirent64 *>(buffer + offset);
             uint32_t fd;
-            if (ParsePid(entry->d_name, fd))
+            if (ParseNumber(entry->d_name, fd))
                 process.Fds.push_back(fd);
             offset += entry->d_reclen;
         }
@@ -276,7 +277,7 @@ void OwnerTable::Scan(const std::string &procRoot, unsigned threads)
         const int procFd = ::dirfd(proc);
         while (const dirent *entry = ::readdir(proc)) {
             ScanProcess process;
-            if (!ParsePid(entry->d_name, process.Pid))
+            if (!ParseNumber(entry->d_name, process.Pid))
                 continue;
             process.PidDirFd = ::openat(procFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (process.PidDirFd < 0)
