@@ -1,0 +1,176 @@
+#include "platform/linux/linux_snapshot.h"
+
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+
+#include "core/text_forms.h"
+#include "platform/linux/large_arrays.h"
+#include "platform/linux/proc_net.h"
+#include "platform/linux/sock_diag.h"
+
+namespace quorvex {
+
+void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defaultV6Only, const OwnerTable &owners,
+                   const VersionSource &versionSource, std::unordered_map<uint32_t, VersionStrings> &versions,
+                   std::vector<File_Rec> &out)
+{
+    for (const KernelSocket &socket : sockets) {
+        uint8_t local[4], remote[4];
+        if (!Ipv4View(socket, defaultV6Only, local, remote))
+            continue;
+        File_Rec &rec = out.emplace_back();
+        const uint8_t localPort[2] = {static_cast<uint8_t>(socket.LocalPort >> 8),
+                                      static_cast<uint8_t>(socket.LocalPort & 0xff)};
+        rec.LocalIp = FormatIpv4(local);
+        rec.LocalPort = FormatPort(localPort);
+        if (tcp) {
+            const uint8_t remotePort[2] = {static_cast<uint8_t>(socket.RemotePort >> 8),
+                                           static_cast<uint8_t>(socket.RemotePort & 0xff)};
+            rec.State = MapTcpState(socket.State);
+            rec.RemoteIp = FormatIpv4(remote);
+            rec.RemotePort = FormatPort(remotePort);
+        }
+        const uint32_t pid = owners.OwnerOf(socket.Inode);
+        rec.Pid = FormatUnsigned(pid);
+        const ProcessInfo *process = pid != 0 ? owners.Process(pid) : nullptr;
+        if (!process)
+            continue;
+        rec.ProcessName = process->Name;
+        rec.ProcessPath = process->Path;
+        rec.StartTime = process->StartTime;
+        auto cached = versions.find(pid);
+        if (cached == versions.end()) {
+            VersionStrings strings;
+            if (!process->Path.empty() && versionSource)
+                strings = versionSource(process->Path);
+            cached = versions.emplace(pid, std::move(strings)).first;
+        }
+        rec.FileDescription = cached->second.Description;
+        rec.CompanyName = cached->second.Company;
+    }
+}
+
+LinuxSnapshot::LinuxSnapshot(SnapshotSources sources) : m_sources(std::move(sources)) {}
+
+bool LinuxSnapshot::ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out)
+{
+    if (m_sources.UseNetlink && DumpSockets(family, protocol, out))
+        return true;
+    // No sock_diag for this table (udp_diag is a module that may be missing).
+    return ReadProcNetTable(m_sources.ProcRoot + "/net/" + procFile, family, out);
+}
+
+void LinuxSnapshot::Take(TcpUdpTables &tables)
+{
+    struct Table {
+        uint8_t Family;
+        uint8_t Protocol;
+        const char *ProcFile;
+        std::vector<KernelSocket> Sockets;
+        bool Empty = false;  // the kernel counts no socket in it
+        bool Read = false;
+    };
+    Table sources[4] = {
+        {AF_INET, IPPROTO_TCP, "tcp", {}},
+        {AF_INET6, IPPROTO_TCP, "tcp6", {}},
+        {AF_INET, IPPROTO_UDP, "udp", {}},
+        {AF_INET6, IPPROTO_UDP, "udp6", {}},
+    };
+    // Room for each table at once, from the kernel's socket counts. A table
+    // that the counts show empty is not read: dumping it would still walk
+    // the kernel's whole connection hash. Sockets in TIME_WAIT are counted
+    // for both families together.
+    std::string sockstat, sockstat6;
+    ReadWholeFile(m_sources.ProcRoot + "/net/sockstat", sockstat);
+    ReadWholeFile(m_sources.ProcRoot + "/net/sockstat6", sockstat6);
+    const std::optional<uint64_t> timeWait = SockstatValue(sockstat, "TCP", "tw");
+    const std::optional<uint64_t> counts[4] = {
+        SockstatValue(sockstat, "TCP", "inuse"),
+        SockstatValue(sockstat6, "TCP6", "inuse"),
+        SockstatValue(sockstat, "UDP", "inuse"),
+        SockstatValue(sockstat6, "UDP6", "inuse"),
+    };
+    for (int i = 0; i < 4; ++i) {
+        const bool tcp = i < 2;
+        const bool known = counts[i] && (!tcp || timeWait);
+        const uint64_t estimate = known ? *counts[i] + (tcp ? *timeWait : 0) : 0;
+        sources[i].Empty = known && estimate == 0;
+        ReserveLarge(sources[i].Sockets, estimate + estimate / 8 + 64);
+    }
+
+    // The kernel's tables are dumped while the fd tables are scanned: the two
+    // are most of a snapshot's work and do not depend on each other. A socket
+    // opened during those milliseconds may show without its owner until the
+    // next snapshot, as one closed during them may show without one.
+    auto readTables = [&]() {
+        for (Table &table : sources)
+            table.Read = table.Empty || ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets);
+    };
+    std::exception_ptr readFailure;
+    OwnerTable owners;
+    {
+        std::jthread reader;
+        try {
+            reader = std::jthread([&]() {
+                try {
+                    readTables();
+                } catch (...) {
+                    readFailure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            readTables();  // no thread to spare
+        }
+        owners.Scan(m_sources.ProcRoot);
+    }
+    if (readFailure)
+        std::rethrow_exception(readFailure);
+    if (std::none_of(std::begin(sources), std::end(sources), [](const Table &t) { return t.Read; }))
+        throw std::runtime_error("Cannot read the kernel's socket tables");
+
+    // The kernel reports IPV6_V6ONLY only for listening and unconnected
+    // sockets, and /proc/net not at all; elsewhere new sockets start with the
+    // system default.
+    const bool defaultV6Only = ReadDefaultV6Only(m_sources.ProcRoot + "/sys/net/ipv6/bindv6only");
+
+    m_dpkg.CheckForChanges();
+    // The owners of this snapshot's endpoints are looked up in the package
+    // database together; owners of Unix sockets alone are not asked about.
+    std::vector<uint32_t> endpointOwners;
+    for (const Table &table : sources) {
+        for (const KernelSocket &socket : table.Sockets)
+            endpointOwners.push_back(owners.OwnerOf(socket.Inode));
+    }
+    std::sort(endpointOwners.begin(), endpointOwners.end());
+    endpointOwners.erase(std::unique(endpointOwners.begin(), endpointOwners.end()), endpointOwners.end());
+    std::vector<std::string> paths;
+    for (uint32_t pid : endpointOwners) {
+        if (const ProcessInfo *process = owners.Process(pid))
+            paths.push_back(process->Path);
+    }
+    m_dpkg.Resolve(paths);
+    const VersionSource versionSource = [this](const std::string &path) {
+        VersionStrings strings;
+        m_dpkg.Lookup(path, strings.Description, strings.Company);
+        return strings;
+    };
+    std::unordered_map<uint32_t, VersionStrings> versions;
+
+    TcpUdpTables result;
+    ReserveLarge(result.TcpRecs, sources[0].Sockets.size() + sources[1].Sockets.size());
+    ReserveLarge(result.UdpRecs, sources[2].Sockets.size() + sources[3].Sockets.size());
+    for (int i = 0; i < 4; ++i) {
+        const bool tcp = i < 2;
+        AppendRecords(sources[i].Sockets, tcp, defaultV6Only, owners, versionSource, versions,
+                      tcp ? result.TcpRecs : result.UdpRecs);
+    }
+    tables = std::move(result);
+}
+
+}  // namespace quorvex

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+#include <string>
+#include <vector>
+
+#include "core/file_rec.h"
+#include "platform/linux/dpkg_index.h"
+#include "platform/linux/kernel_socket.h"
+#include "platform/linux/proc_owner.h"
+
+namespace quorvex {
+
+struct VersionStrings {
+    std::string Description;
+    std::string Company;
+};
+
+// Answers the version question for an owner; called once per owning PID and
+// snapshot, with that process's path.
+using VersionSource = std::function<VersionStrings(const std::string &path)>;
+
+// Turns the sockets of one kernel table into records, in table order. IPv6-only
+// sockets are left out; owners come from `owners` (PID 0 and empty texts when
+// none). `versions` caches the version answers per PID across calls.
+void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defaultV6Only, const OwnerTable &owners,
+                   const VersionSource &versionSource, std::unordered_map<uint32_t, VersionStrings> &versions,
+                   std::vector<File_Rec> &out);
+
+// Where a snapshot reads from. Tests turn netlink off to exercise the
+// /proc/net reader against the same live sockets.
+struct SnapshotSources {
+    bool UseNetlink = true;
+    std::string ProcRoot = "/proc";
+};
+
+// One snapshot of every IPv4 TCP and UDP endpoint: the four kernel tables
+// (TCP then UDP; AF_INET then AF_INET6 within each) and one pass over /proc
+// for the owners. Keeps the package index between snapshots.
+class LinuxSnapshot {
+public:
+    explicit LinuxSnapshot(SnapshotSources sources = {});
+
+    // Throws std::runtime_error when not one of the four tables could be read.
+    void Take(TcpUdpTables &tables);
+
+private:
+    bool ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out);
+
+    SnapshotSources m_sources;
+    DpkgIndex m_dpkg;
+};
+
+}  // namespace quorvex
