@@ -1,5 +1,7 @@
 #include "platform/linux/terminate.h"
 
+#include "platform/linux/proc_owner.h"
+
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -40,21 +42,9 @@ uint64_t LinuxProcessStartTime(uint32_t pid)
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     if (!in)
         return 0;
-    const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // "pid (comm) state ppid ...": comm may hold blanks and ")", so the
-    // fields are counted from the last ")". State is field 3, starttime 22.
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    std::istringstream fields(stat.substr(close + 1));
-    std::string field;
-    for (int index = 3; index <= 22; ++index) {
-        if (!(fields >> field))
-            return 0;
-    }
-    char *end = nullptr;
-    const unsigned long long ticks = std::strtoull(field.c_str(), &end, 10);
-    return (end && *end == '\0') ? ticks : 0;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ProcStatFields fields;
+    return ParseProcStat(text, fields) ? fields.StartTime : 0;
 }
 
 bool TerminateLinuxProcess(uint32_t pid, uint64_t startTime)
