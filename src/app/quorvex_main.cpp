@@ -4,6 +4,7 @@
 #include "gui/desktop_shell.h"
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
+#include "gui/settings_binding.h"
 #include "platform/platform.h"
 
 int main(int argc, char **argv)
@@ -22,6 +23,7 @@ int main(int argc, char **argv)
     prompts.SetOwner(&window);
     // The settings file and the icon caches join the start-up through
     // window.Controller().Hooks here, before Create().
+    quorvex::BindSettingsFile(window.Controller());
     window.Create();
     window.show();
     app.exec();
