@@ -115,11 +115,8 @@ TEST(SettingsHooks, StartUpSetsTheBoxesTheFileAsksFor)
     };
     const Case cases[] = {
         {"no file", nullptr, {}, {true, false, true, false}, nullptr},
-        {"AutoRefresh=1", "[Set]\nAutoRefresh=1\n", {"box2=1", "start"}, {true, true, true, false}, nullptr},
         {"show local 0x0, written back as 0", "[Set]\r\nShowLocal=0x0\r\n", {"box1=0"},
          {false, false, true, false}, "[Set]\r\nShowLocal=0\r\n"},
-        {"AlwaysTop=7 is on", "[Set]\nAlwaysTop=7\n", {}, {true, false, true, false}, nullptr},
-        {"a word keeps the default", "[Set]\nShowLocal=yes\nShowInfo=\n", {}, {true, false, true, false}, nullptr},
         {"all four, in tag order", "; c\n[SET]\nshowinfo=1\nalwaystop=0\nautorefresh=1\nshowlocal=0\n",
          {"box1=0", "box2=1", "start", "box3=0", "normal", "box4=1", "info"}, {false, true, false, true}, nullptr},
     };
@@ -143,21 +140,6 @@ TEST(SettingsHooks, StartUpSetsTheBoxesTheFileAsksFor)
             EXPECT_EQ(r.Get(), c.after ? c.after : c.file);
         }
     }
-}
-
-TEST_F(SettingsHooksTest, ReadOnlyFileAtStartStopsAtTheFirstBoxSilently)
-{
-    Put("[Set]\nAutoRefresh=1\nAlwaysTop=0\nShowInfo=1\n");
-    m_readOnly = true;
-    Create();
-    // The first box shows its new state, but its handler ended before its
-    // work; the later boxes keep their initial states.
-    EXPECT_EQ(m_window.Log, (std::vector<std::string>{"box2=1"}));
-    EXPECT_EQ(Boxes(), (std::vector<bool>{true, true, true, false}));
-    // The mirror fields hold what was read, also for the boxes not set.
-    EXPECT_EQ(Mirrors(), (std::vector<bool>{true, true, false, true}));
-    EXPECT_TRUE(m_window.Errors.empty());
-    EXPECT_EQ(Get(), "[Set]\nAutoRefresh=1\nAlwaysTop=0\nShowInfo=1\n");
 }
 
 TEST_F(SettingsHooksTest, EachBoxWritesItsOwnKeyBeforeItsWork)
