@@ -4,6 +4,7 @@
 #include "gui/desktop_shell.h"
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
+#include "gui/settings_binding.h"
 #include "platform/platform.h"
 
 int main(int argc, char **argv)
@@ -20,8 +21,9 @@ int main(int argc, char **argv)
     quorvex::DesktopShell shell;
     quorvex::MainWindow window(*platform, prompts, shell, quorvex::DefaultMainOptions());
     prompts.SetOwner(&window);
-    // The settings file joins the start-up through window.Controller().Hooks
-    // here, before Create().
+    // The settings file joins the start-up through the controller's hooks,
+    // before Create(); the icon caches are the window's own.
+    quorvex::BindSettingsFile(window.Controller());
     window.Create();
     window.show();
     app.exec();

@@ -217,6 +217,16 @@ void MainController::SetChecked(CheckBox box, bool checked)
     }
 }
 
+void MainController::SetMirror(CheckBox box, bool value)
+{
+    switch (box) {
+    case CheckBox::ShowLocal: m_showLocal = value; break;
+    case CheckBox::AutoRefresh: m_autoRefresh = value; break;
+    case CheckBox::AlwaysTop: m_alwaysTop = value; break;
+    case CheckBox::ShowInfo: m_showInfo = value; break;
+    }
+}
+
 void MainController::SaveSetting(CheckBox box)
 {
     if (Hooks.SaveSetting)

@@ -129,6 +129,9 @@ public:
     /// A box changes state, by the user or by the program. A change runs the
     /// box's handler; setting the state it already has does nothing.
     void SetChecked(CheckBox box, bool checked);
+    /// The settings load puts what it read into the mirror fields, also for
+    /// a box it could not set; the box itself is left alone.
+    void SetMirror(CheckBox box, bool value);
 
     bool Initializing() const { return m_initializing; }
     const std::string &AppDir() const { return m_appDir; }

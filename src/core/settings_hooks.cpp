@@ -1,0 +1,55 @@
+#include "core/settings_hooks.h"
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "core/main_controller.h"
+
+namespace quorvex {
+
+namespace {
+
+bool MirrorOf(const MainController &controller, int tag)
+{
+    switch (tag) {
+    case TagShowLocal: return controller.ShowLocal();
+    case TagAutoRefresh: return controller.AutoRefresh();
+    case TagAlwaysTop: return controller.AlwaysTop();
+    default: return controller.ShowInfo();
+    }
+}
+
+}  // namespace
+
+void AttachSettings(MainController &controller, SettingsStoreFactory openStore)
+{
+    // The path is chosen once, when the executable's directory is known; the
+    // store then addresses the file by that full path at every access.
+    auto store = std::make_shared<std::optional<SettingsStore>>();
+
+    controller.Hooks.LoadSettings = [&controller, store, openStore = std::move(openStore)] {
+        store->emplace(openStore(controller.AppDir()));
+        // The handlers must run now and their errors must come back here, so
+        // the boxes are set through the controller, never through a widget
+        // signal (an exception cannot cross Qt's signal delivery).
+        const SettingsValues read = LoadSettings(**store, [&controller](int tag, bool value) {
+            controller.SetChecked(static_cast<CheckBox>(tag), value);
+            return true;
+        });
+        controller.SetMirror(CheckBox::ShowLocal, read.ShowLocal);
+        controller.SetMirror(CheckBox::AutoRefresh, read.AutoRefresh);
+        controller.SetMirror(CheckBox::AlwaysTop, read.AlwaysTop);
+        controller.SetMirror(CheckBox::ShowInfo, read.ShowInfo);
+    };
+
+    controller.Hooks.SaveSetting = [&controller, store](int tag) {
+        // Before the start-up there is no directory to put the file in, and
+        // no box a user could have changed.
+        if (!store->has_value())
+            return;
+        (*store)->SaveSetting(tag, MirrorOf(controller, tag));
+    };
+}
+
+}  // namespace quorvex
