@@ -58,8 +58,8 @@ struct Rig {
     {
         m_dir = fs::temp_directory_path() / ("quorvex-hooks-" + std::to_string(std::random_device{}()));
         fs::create_directories(m_dir);
-        m_path = (m_dir / "Quorvex.ini").string();
-        m_platform.ExePath = (m_dir / "quorvex").string();
+        m_path = (m_dir / "Quorvex.ini").generic_string();
+        m_platform.ExePath = (m_dir / "quorvex").generic_string();  // "/" is what the controller splits on by default
         AttachSettings(m_ctl, [this](const std::string &appDir) {
             m_openedFor = appDir;
             return SettingsStore(appDir + "Quorvex.ini", [this](const std::string &path, const std::string &text) {
@@ -128,7 +128,7 @@ TEST(SettingsHooks, StartUpSetsTheBoxesTheFileAsksFor)
         if (c.file)
             r.Put(c.file);
         r.Create();
-        EXPECT_EQ(r.m_openedFor, r.m_dir.string() + "/");
+        EXPECT_EQ(r.m_openedFor, r.m_dir.generic_string() + "/");
         // The show-local box changes while the window is being made: the
         // first fill reads it, so no refresh of its own runs.
         EXPECT_EQ(r.m_platform.SnapshotCount, 1);
