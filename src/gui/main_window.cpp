@@ -217,10 +217,11 @@ void MainWindow::BuildBottomBar(QWidget *bar)
     auto *email = new QLabel(QStringLiteral("Email:"), bar);
     email->setObjectName(QStringLiteral("Label6"));
     email->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Right-aligned in its 27 pixels; a font with wider letters grows it to
-    // the left rather than clipping the text.
-    const int emailWidth = std::max(27, email->fontMetrics().horizontalAdvance(email->text()) + 1);
-    email->setGeometry(950 + 27 - emailWidth, 0, emailWidth, BottomBarHeight);
+    // Right-aligned, ending where its 27 pixels at 950 end. Fonts with wider
+    // letters than the design's need more room, and the metrics known here
+    // are not yet those of the final style, so it takes the free space back
+    // to the show-info box (which ends at 921) instead of clipping the text.
+    email->setGeometry(921, 0, 950 + 27 - 921, BottomBarHeight);
 
     m_mailLink = new QLabel(MailLinkHtml(QColor(60, 60, 120)), bar);
     m_mailLink->setObjectName(QStringLiteral("RzURLLabel1"));
