@@ -124,11 +124,7 @@ private slots:
         // Rows that a refresh adds stay at the end until the next header click.
         TcpUdpTables next = test::SampleTables();
         next.TcpRecs.push_back(FakeTcp("10.0.0.3", 8080, "1.1.1.1", 9, 5, 20, "aaa-new", "/usr/bin/new"));
-        try {
-            m_list->RefreshList(next, true);
-        } catch (const std::logic_error &) {
-            QSKIP("the incremental refresh is not on this branch");
-        }
+        m_list->RefreshList(next, true);
         QCOMPARE(column(ColProcess).last(), QStringLiteral("aaa-new"));
     }
 
