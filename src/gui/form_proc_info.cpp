@@ -25,6 +25,12 @@ constexpr int ClientWidth = 425;
 constexpr int ClientHeight = 237;
 constexpr int IconSize = 32;
 
+// Face, hot-track and highlight colours of the hot-tracking OK button.
+const char *OkButtonStyle =
+    "QPushButton { background-color: rgb(209,218,238); border: 1px solid rgb(160,170,200); border-radius: 2px; }"
+    "QPushButton:hover { border: 1px solid rgb(255,199,60); }"
+    "QPushButton:pressed, QPushButton:focus { border: 1px solid rgb(106,141,244); }";
+
 QString FromSystemText(const std::string &text)
 {
     return QString::fromLocal8Bit(text.c_str());
@@ -63,7 +69,7 @@ TFormProcInfo::TFormProcInfo(const TMyRec &rec, ShellActions &shell, QWidget *pa
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                   Qt::WindowCloseButtonHint),
-      m_shell(shell)
+      m_shell(shell), m_processPath(rec.ProcessPath)
 {
     setObjectName(QStringLiteral("FormProcInfo"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -85,7 +91,9 @@ TFormProcInfo::TFormProcInfo(const TMyRec &rec, ShellActions &shell, QWidget *pa
     m_ok->setObjectName(QStringLiteral("BTNOK"));
     m_ok->setGeometry(321, 202, 97, 26);
     m_ok->setDefault(true);
-    Paint(m_ok, QPalette::Button, QColor(209, 218, 238));
+    // A style sheet of its own: the owner's sheet reaches into this dialog
+    // and would give the button the main window's face.
+    m_ok->setStyleSheet(QString::fromLatin1(OkButtonStyle));
     connect(m_ok, &QPushButton::clicked, this, &QDialog::close);
 
     m_path = new QLineEdit(FromSystemText(rec.ProcessPath), panel);
@@ -94,7 +102,9 @@ TFormProcInfo::TFormProcInfo(const TMyRec &rec, ShellActions &shell, QWidget *pa
     m_path->setReadOnly(true);
     m_path->setFrame(false);
     m_path->setCursorPosition(0);
-    Paint(m_path, QPalette::Base, QColor(235, 235, 235));
+    // Like the button, through a sheet: under the owner's sheet a palette
+    // colour would be painted over in white.
+    m_path->setStyleSheet(QStringLiteral("QLineEdit { background-color: rgb(235,235,235); border: none; }"));
 
     m_image = new QLabel(panel);
     m_image->setObjectName(QStringLiteral("Image1"));
@@ -155,7 +165,7 @@ bool TFormProcInfo::eventFilter(QObject *watched, QEvent *event)
 void TFormProcInfo::LabLocateClick()
 {
     // No existence test here: for a missing file the file manager decides.
-    m_shell.ShowInFileManager(m_path->text().toLocal8Bit().toStdString());
+    m_shell.ShowInFileManager(m_processPath);
 }
 
 void ShowProcessInfo(const TMyRec &rec, const QIcon &largeIcon, ShellActions &shell, QWidget *parent)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <QDialog>
 
 class QIcon;
@@ -34,6 +36,9 @@ private:
     void LabLocateClick();
 
     ShellActions &m_shell;
+    // The path as the row holds it: a file name need not be valid text, and
+    // the edit box's text would not give the same bytes back.
+    std::string m_processPath;
     QLabel *m_image = nullptr;
     QLineEdit *m_path = nullptr;
     QLabel *m_locate = nullptr;

@@ -145,6 +145,36 @@ private slots:
         QCOMPARE(shell.located, std::vector<std::string>{Row().ProcessPath});
     }
 
+    void okButtonAndPathKeepTheirColoursInsideAStyledWindow()
+    {
+        // The main window styles its own buttons; the dialog is its child and
+        // would inherit that look.
+        QWidget owner;
+        owner.setStyleSheet(QStringLiteral("QPushButton { background-color: rgb(244,244,240); }"));
+        RecordingShell shell;
+        auto *dialog = new TFormProcInfo(Row(), shell, &owner);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        auto *ok = dialog->findChild<QPushButton *>("BTNOK");
+        const QImage face = ok->grab().toImage();
+        QCOMPARE(face.pixelColor(6, 6), QColor(209, 218, 238));
+        auto *path = dialog->findChild<QLineEdit *>("EPath");
+        QCOMPARE(path->grab().toImage().pixelColor(path->width() - 3, path->height() / 2), QColor(235, 235, 235));
+        dialog->close();
+    }
+
+    void linkKeepsPathBytesThatAreNoText()
+    {
+        RecordingShell shell;
+        TMyRec rec = Row();
+        rec.ProcessPath = "/opt/\xff\xfe-app";  // not UTF-8: a name the kernel allows
+        TFormProcInfo dialog(rec, shell);
+        dialog.setAttribute(Qt::WA_DeleteOnClose, false);
+        dialog.show();
+        QTest::mouseClick(dialog.findChild<QLabel *>("LabLocate"), Qt::LeftButton);
+        QCOMPARE(shell.located, std::vector<std::string>{rec.ProcessPath});
+    }
+
     void eachOpeningIsANewModalDialogDeletedOnClose()
     {
         RecordingShell shell;
