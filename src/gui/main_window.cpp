@@ -292,10 +292,10 @@ void MainWindow::ConnectListView()
     // again: the list may have changed since the view counted its rows.
     auto record = [this](int row) { return row >= 0 && row < m_list.RowCount() ? &m_list.Record(row) : nullptr; };
     connect(m_view, &ConnectionView::popupRequested, this, [this, record](int row, QPoint pos) {
-        RunHandler([&] { m_rowMenu->popupForRow(record(row), pos); });
+        OpenRowMenu([&] { m_rowMenu->popupForRow(record(row), pos); });
     });
     connect(m_view, &ConnectionView::manageColumnClicked, this, [this, record](int row, QPoint) {
-        RunHandler([&] { m_rowMenu->columnClick(ColManage, record(row)); });
+        OpenRowMenu([&] { m_rowMenu->columnClick(ColManage, record(row)); });
     });
     connect(m_view, &ConnectionView::rowDoubleClicked, this,
             [this] { RunHandler([this] { m_rowMenu->doubleClick(); }); });
@@ -306,9 +306,32 @@ void MainWindow::ConnectListView()
         {&RowMenu::property, &MainController::NPropertyClick},
     };
     for (const auto &[signal, handler] : commands) {
-        connect(m_rowMenu, signal, this,
-                [this, handler = handler] { RunHandler([this, handler] { (m_controller.*handler)(); }); });
+        connect(m_rowMenu, signal, this, [this, handler = handler] {
+            if (!MenuRowStillFocused())
+                return;
+            RunHandler([this, handler] { (m_controller.*handler)(); });
+        });
     }
+}
+
+void MainWindow::OpenRowMenu(const std::function<void()> &open)
+{
+    // The timer keeps refreshing while the menu is open. A refresh that
+    // deletes the menu's row focuses the first row instead, and ending that
+    // row's process would end a program the user never chose.
+    const int focused = m_list.FocusedRow();
+    if (focused >= 0)
+        m_menuRow = m_list.RowId(focused);
+    RunHandler(open);
+    m_menuRow.reset();
+}
+
+bool MainWindow::MenuRowStillFocused() const
+{
+    if (!m_menuRow)
+        return true;
+    const int focused = m_list.FocusedRow();
+    return focused >= 0 && m_list.RowId(focused) == *m_menuRow;
 }
 
 void MainWindow::SetIconProvider(std::shared_ptr<SystemIconProvider> provider)

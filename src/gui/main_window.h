@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QTimer>
 #include <QWidget>
@@ -86,6 +87,11 @@ private:
     void CreateIconCaches();
     QCheckBox *BoxWidget(CheckBox box) const;
 
+    /// Opens the row menu; its commands then act only while the row it was
+    /// opened for is still the focused one.
+    void OpenRowMenu(const std::function<void()> &open);
+    bool MenuRowStillFocused() const;
+
     void PushSelectionToView();
     void PullSelectionFromView();
     void SyncSortIndicator();
@@ -102,6 +108,7 @@ private:
     std::unique_ptr<IconCache> m_largeIcons;
     QTimer *m_timer = nullptr;
     int m_busy = 0;  // nesting depth of RunHandler and of selection syncs
+    std::optional<uint64_t> m_menuRow;  // RowId of the row the open menu is for
 
     QLabel *m_labAppCount = nullptr;
     QLabel *m_labNetCount = nullptr;

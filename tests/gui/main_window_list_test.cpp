@@ -359,6 +359,40 @@ private slots:
         QVERIFY(Child<QPushButton>("BTNRefresh")->isEnabled());
     }
 
+    // A timer refresh may run while the menu is open. When it deletes the
+    // row the menu was opened for, the focus moves to the first row, and a
+    // command chosen then must not act on that row instead.
+    void menuCommandActsOnlyOnTheRowTheMenuWasOpenedFor_data()
+    {
+        QTest::addColumn<bool>("rowDeleted");
+        QTest::addColumn<QList<uint32_t>>("ended");
+        QTest::newRow("row kept by the refresh") << false << QList<uint32_t>{10};
+        QTest::newRow("row deleted by the refresh") << true << QList<uint32_t>{};
+    }
+    void menuCommandActsOnlyOnTheRowTheMenuWasOpenedFor()
+    {
+        QFETCH(bool, rowDeleted);
+        QFETCH(QList<uint32_t>, ended);
+        m_window->Menu()->setOpener([&](QMenu *, QPoint) {
+            if (rowDeleted)
+                m_platform.Tables.TcpRecs.erase(m_platform.Tables.TcpRecs.begin() + 1);  // Zeta's
+            QTest::mouseClick(Child<QPushButton>("BTNRefresh"), Qt::LeftButton);
+            m_window->Menu()->endProcAction()->trigger();
+        });
+        rightClick("Zeta");
+        QList<uint32_t> terminated;
+        for (const auto &[pid, start] : m_platform.Terminated)
+            terminated << pid;
+        QCOMPARE(terminated, ended);
+        QVERIFY(m_prompts.Messages.isEmpty());
+
+        // Afterwards the commands act on the focused row again.
+        m_window->Menu()->setOpener([](QMenu *, QPoint) {});
+        rightClick("alpha");
+        m_window->Menu()->endProcAction()->trigger();
+        QCOMPARE(m_platform.Terminated.back().first, uint32_t(12));
+    }
+
     void incrementalSearchFindsTheRowAndTheListFollows()
     {
         view()->setFocus();
