@@ -161,6 +161,13 @@ ProcessInfo ReadProcessInfo(int pidDirFd)
             text.pop_back();
         info.Name = text;
     }
+    if (!haveStat) {
+        // stat is readable for every live process, so this one ended during
+        // the scan. Without its start time the end-process command could not
+        // tell it from a later process given the same PID, so it keeps no
+        // path (and with that cannot be ended from the list).
+        info.Path.clear();
+    }
     return info;
 }
 

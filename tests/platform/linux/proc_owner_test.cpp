@@ -92,6 +92,8 @@ TEST_F(FakeProc, OneScanFindsOwnersNamesAndStartTimes)
     Process(12, {502}, "", "kernelish) x");                    // exe unreadable: the command name
     Process(13, {503}, "/usr/bin/secret", "secret", false);    // fd table unreadable
     Process(14, {}, "/usr/bin/idle", "idle");                  // owns no socket
+    Process(15, {504}, "/usr/bin/gone", "gone");               // ended between its exe and its stat
+    fs::remove(m_root / "15" / "stat");
     fs::create_directories(m_root / "self");
     fs::create_directories(m_root / "net");
 
@@ -103,7 +105,7 @@ TEST_F(FakeProc, OneScanFindsOwnersNamesAndStartTimes)
     EXPECT_EQ(owners.OwnerOf(503), 0u);
     EXPECT_EQ(owners.OwnerOf(77), 0u);
     EXPECT_EQ(owners.OwnerOf(0), 0u);
-    EXPECT_EQ(owners.SocketCount(), 3u);
+    EXPECT_EQ(owners.SocketCount(), 4u);
 
     const struct {
         uint32_t pid;
@@ -113,6 +115,7 @@ TEST_F(FakeProc, OneScanFindsOwnersNamesAndStartTimes)
         {10, "netd", "/usr/sbin/netd", 1010},
         {7, "worker (deleted)", "/usr/bin/worker (deleted)", 1007},
         {12, "kernelish) x", "", 1012},
+        {15, "gone", "", 0},  // no start time, so no path that could be ended
     };
     for (const auto &e : expected) {
         const ProcessInfo *info = owners.Process(e.pid);
