@@ -10,7 +10,7 @@
 
 #include "core/main_controller.h"
 #include "gui/app_start.h"
-#include "gui/desktop_shell.h"
+#include "gui/host_system.h"
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
 #include "platform/platform.h"
@@ -48,8 +48,8 @@ int main(int argc, char **argv)
     quorvex::SetupApplication();
     quorvex::QtPrompts prompts;
     auto platform = quorvex::CreatePlatform();
-    quorvex::DesktopShell shell;
-    quorvex::MainWindow window(*platform, prompts, shell, quorvex::DefaultMainOptions());
+    auto shell = quorvex::CreateShellActions();
+    quorvex::MainWindow window(*platform, prompts, *shell, quorvex::DefaultMainOptions());
     prompts.SetOwner(&window);
     window.Create();
     window.show();

@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "gui/app_start.h"
-#include "gui/desktop_shell.h"
+#include "gui/host_system.h"
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
 #include "gui/settings_binding.h"
@@ -12,14 +12,16 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     quorvex::SetupApplication();
     quorvex::QtPrompts prompts;
+    // First, so that every text from here on (the refusal message too) is
+    // formed in the system's encoding.
+    auto platform = quorvex::CreatePlatform();
 
-    quorvex::SingleInstance instance(quorvex::InstanceLockPath());
-    if (!quorvex::EnsureSingleInstance(instance, prompts))
+    auto instance = quorvex::CreateInstanceLock();
+    if (!quorvex::EnsureSingleInstance(*instance, prompts))
         return 0;
 
-    auto platform = quorvex::CreatePlatform();
-    quorvex::DesktopShell shell;
-    quorvex::MainWindow window(*platform, prompts, shell, quorvex::DefaultMainOptions());
+    auto shell = quorvex::CreateShellActions();
+    quorvex::MainWindow window(*platform, prompts, *shell, quorvex::DefaultMainOptions());
     prompts.SetOwner(&window);
     // The settings file joins the start-up through the controller's hooks,
     // before Create(); the icon caches are the window's own.

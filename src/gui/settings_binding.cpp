@@ -1,20 +1,15 @@
 #include "gui/settings_binding.h"
 
-#include <QtGlobal>
-
 #include "core/settings_hooks.h"
+#include "gui/host_system.h"
 #include "platform/settings_file.h"
 
 namespace quorvex {
 
 void BindSettingsFile(MainController &controller)
 {
-#ifdef Q_OS_WIN
     // A file the program creates gets the line ends an editor there expects.
-    const char *newFileEol = "\r\n";
-#else
-    const char *newFileEol = "\n";
-#endif
+    const char *newFileEol = NewSettingsFileLineEnd();
     AttachSettings(controller, [newFileEol](const std::string &appDir) {
         return SettingsStore(SettingsFilePath(appDir), WriteSettingsFile, newFileEol);
     });

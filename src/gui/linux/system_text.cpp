@@ -2,22 +2,17 @@
 
 namespace quorvex {
 
+// Linux records hold what the kernel and the files gave, which is UTF-8 on
+// any current system; bytes that are not UTF-8 show as replacement marks.
+
 QString FromSystemText(const std::string &text)
 {
-#ifdef Q_OS_WIN
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-#else
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-#endif
 }
 
 std::string ToSystemText(const QString &text)
 {
-#ifdef Q_OS_WIN
-    return text.toLocal8Bit().toStdString();
-#else
     return text.toUtf8().toStdString();
-#endif
 }
 
 }  // namespace quorvex

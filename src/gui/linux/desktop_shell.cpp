@@ -1,4 +1,4 @@
-#include "gui/desktop_shell.h"
+#include "gui/linux/desktop_shell.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

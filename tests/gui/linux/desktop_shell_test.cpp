@@ -20,7 +20,7 @@
 
 #include "core/my_rec.h"
 #include "core/process_commands.h"
-#include "gui/desktop_shell.h"
+#include "gui/linux/desktop_shell.h"
 #include "platform/fake/fake_platform.h"
 
 using namespace quorvex;

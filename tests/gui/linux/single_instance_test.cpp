@@ -1,10 +1,7 @@
-#include <QAbstractButton>
 #include <QLockFile>
-#include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimer>
 #include <QtTest>
 
 #include <cstring>
@@ -12,7 +9,7 @@
 
 #include "core/prompts.h"
 #include "gui/app_start.h"
-#include "gui/qt_prompts.h"
+#include "gui/linux/single_instance.h"
 
 using namespace quorvex;
 
@@ -77,42 +74,6 @@ private slots:
         QVERIFY(QFile::exists(path));
         SingleInstance afterCrash(path);
         QVERIFY(afterCrash.TryAcquire());
-    }
-
-    void plainMessageHasNoIconAndOneOkButton()
-    {
-        QtPrompts prompts;
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            seen = true;
-            QCOMPARE(box->windowTitle(), QStringLiteral("OndriQuorvex"));
-            QCOMPARE(box->icon(), QMessageBox::NoIcon);
-            QCOMPARE(box->buttons().size(), 1);
-            QCOMPARE(box->standardButton(box->buttons().first()), QMessageBox::Ok);
-            QCOMPARE(box->text(), QStringLiteral("The program already start"));
-            box->buttons().first()->click();
-        });
-        prompts.ShowMessage("The program already start");
-        QVERIFY(seen);
-    }
-
-    void errorReportAppendsTheFullStop()
-    {
-        QtPrompts prompts;
-        QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QTimer::singleShot(0, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                text = box->text();
-                icon = box->icon();
-                box->accept();
-            }
-        });
-        prompts.ReportError("Unable to write to /x/Quorvex.ini");
-        QCOMPARE(text, QStringLiteral("Unable to write to /x/Quorvex.ini."));
-        QCOMPARE(icon, QMessageBox::Critical);
     }
 };
 
