@@ -241,15 +241,22 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        const QSize size = w.size();
-        Child<QCheckBox>("CBAlwaysTop")->setChecked(false);
-        QVERIFY(!w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.size(), size);
-        QVERIFY(!w.Controller().AlwaysTop());
-        Child<QCheckBox>("CBAlwaysTop")->setChecked(true);
-        QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(w.isVisible());
+        w.setGeometry(QRect(QPoint(40, 50), QSize(800, 400)));
+        const QRect place = w.geometry();
+        // Another window is active when the box changes: each change brings
+        // the main window back to the front, where and as large as it was.
+        QWidget other;
+        other.show();
+        for (bool topmost : {false, true}) {
+            other.activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), &other);
+            Child<QCheckBox>("CBAlwaysTop")->setChecked(topmost);
+            QCOMPARE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), topmost);
+            QCOMPARE(w.Controller().AlwaysTop(), topmost);
+            QVERIFY(w.isVisible());
+            QCOMPARE(w.geometry(), place);
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(&w));
+        }
     }
 
     void closingAsksAndOnlyYesCloses()
@@ -302,13 +309,16 @@ private slots:
         QCOMPARE(w.List().Record(selected).LocalPort, port);
         QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), selected);
 
-        // An unchanged snapshot moves nothing at all.
+        // An unchanged snapshot moves nothing at all. The list takes the
+        // keyboard focus from whichever control of the window had it.
         const int scroll = view->verticalScrollBar()->value();
         QVERIFY(scroll > 0);
+        Child<QCheckBox>("CBAutoRefresh")->setFocus();
+        QCOMPARE(w.focusWidget(), static_cast<QWidget *>(Child<QCheckBox>("CBAutoRefresh")));
         Child<QPushButton>("BTNRefresh")->click();
         QCOMPARE(w.List().Record(w.List().SelectedRow()).LocalPort, port);
         QCOMPARE(view->verticalScrollBar()->value(), scroll);
-        QCOMPARE(view->focusWidget(), static_cast<QWidget *>(view));
+        QCOMPARE(w.focusWidget(), static_cast<QWidget *>(view));
 
         // The selected endpoint goes: the first row takes the selection, in both.
         auto &tcp = m_platform.Tables.TcpRecs;
