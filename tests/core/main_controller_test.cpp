@@ -253,6 +253,33 @@ TEST_F(Fixture, CloseAsksAndOnlyYesCloses)
     EXPECT_EQ(rec.Log, std::vector<std::string>(2, "ask:您确认要退出网络连接查看器?:yes"));
 }
 
+TEST(MainControllerClose, SessionEndAsksOnceAndOnlyYesEndsIt)
+{
+    // Answers to the session-end question, then to the close question that
+    // the window's close brings when the session goes on ending.
+    struct Case {
+        bool sessionAnswer;
+        bool closeAnswer;
+        int questions;
+        bool mayClose;
+    };
+    const Case cases[] = {
+        {true, false, 1, true},   // ending: the window closes without a second question
+        {false, false, 2, false}, // refused: a later close asks again
+        {false, true, 2, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sessionAnswer << c.closeAnswer);
+        World w;
+        w.Created();
+        w.rec.Answer = c.sessionAnswer;
+        EXPECT_EQ(w.ctl.SessionEndQuery(), c.sessionAnswer);
+        w.rec.Answer = c.closeAnswer;
+        EXPECT_EQ(w.ctl.FormCloseQuery(), c.mayClose);
+        EXPECT_EQ(w.rec.Log, std::vector<std::string>(c.questions, "ask:您确认要退出网络连接查看器?:yes"));
+    }
+}
+
 TEST_F(Fixture, LinkButtons)
 {
     Created();
