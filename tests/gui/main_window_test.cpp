@@ -272,6 +272,34 @@ private slots:
         QCOMPARE(m_prompts.Questions, QStringList(2, QStringLiteral("您确认要退出网络连接查看器?")));
     }
 
+    void sessionEndAsksOnceAndTheQuitThatFollowsClosesTheWindow()
+    {
+        // When the session ends the toolkit quits the application, and the
+        // quit closes the window: after a Yes to the session-end question
+        // that close asks nothing more. Otherwise it asks, and No keeps the
+        // window and the program running.
+        for (bool endingAgreed : {true, false}) {
+            m_prompts = AnsweringPrompts();
+            MainWindow &w = Make();
+            w.Create();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            if (endingAgreed) {
+                m_prompts.Answer = true;
+                QVERIFY(w.Controller().SessionEndQuery());
+            }
+            m_prompts.Answer = false;
+            QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+            // Leaves the loop if the quit was refused.
+            QTimer::singleShot(500, [] { QCoreApplication::exit(7); });
+            const int result = QCoreApplication::exec();
+            QCOMPARE(result, endingAgreed ? 0 : 7);
+            QCOMPARE(w.isVisible(), !endingAgreed);
+            QCOMPARE(m_prompts.Questions.size(), 1);
+            m_window.reset();
+        }
+    }
+
     void viewSelectionReachesTheList()
     {
         m_platform.Tables = ManyEndpoints(50);
