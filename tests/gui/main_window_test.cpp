@@ -290,8 +290,11 @@ private slots:
             }
             m_prompts.Answer = false;
             QTimer::singleShot(0, [] { QCoreApplication::quit(); });
-            // Leaves the loop if the quit was refused.
-            QTimer::singleShot(500, [] { QCoreApplication::exit(7); });
+            // Leaves the loop if the quit was refused; gone with this pass.
+            QTimer refused;
+            refused.setSingleShot(true);
+            connect(&refused, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+            refused.start(500);
             const int result = QCoreApplication::exec();
             QCOMPARE(result, endingAgreed ? 0 : 7);
             QCOMPARE(w.isVisible(), !endingAgreed);
