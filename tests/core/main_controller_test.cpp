@@ -92,7 +92,11 @@ struct Fixture : ::testing::Test, World {};
 TEST_F(Fixture, FormCreateRunsItsStepsInOrder)
 {
     std::vector<std::string> steps;
-    ctl.Hooks.LoadSettings = [&] { steps.push_back(ctl.Initializing() ? "load(init)" : "load"); };
+    // Addresses, Initializing and both directories come before the settings.
+    ctl.Hooks.LoadSettings = [&] {
+        steps.push_back(std::string(ctl.Initializing() ? "load(init)" : "load") + " " + ctl.AppDir() + " "
+                        + ctl.SysDir() + (ctl.HomePageUrl().empty() || ctl.UpdateUrl().empty() ? " no urls" : ""));
+    };
     ctl.Hooks.CreateIconCaches = [&] { steps.push_back(ctl.Texts().ExitConfirmMsg.empty() ? "icons" : "late"); };
     platform.OnSnapshot = [&] {
         steps.push_back("snapshot priv=" + std::to_string(platform.PrivilegeCalls)
@@ -103,7 +107,8 @@ TEST_F(Fixture, FormCreateRunsItsStepsInOrder)
 
     ctl.FormCreate();
 
-    EXPECT_EQ(steps, (std::vector<std::string>{"load(init)", "icons", "snapshot priv=1 init"}));
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{"load(init) /opt/q dir/bin/ /USR/SBIN-X64", "icons", "snapshot priv=1 init"}));
     EXPECT_FALSE(ctl.Initializing());
     EXPECT_EQ(ctl.AppDir(), "/opt/q dir/bin/");
     EXPECT_EQ(ctl.SysDir(), "/USR/SBIN-X64");
