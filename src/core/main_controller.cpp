@@ -86,9 +86,17 @@ void MainController::RefreshList()
 
 bool MainController::FormCloseQuery()
 {
+    if (m_sessionEndAgreed)
+        return true;
     const std::string &question =
         m_texts.ExitConfirmMsg.empty() ? SystemText(texts::ExitConfirmMsg) : m_texts.ExitConfirmMsg;
     return m_prompts.AskYesNo(question, false);
+}
+
+bool MainController::SessionEndQuery()
+{
+    m_sessionEndAgreed = FormCloseQuery();
+    return m_sessionEndAgreed;
 }
 
 void MainController::BTNRefreshClick()

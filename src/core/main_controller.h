@@ -103,6 +103,10 @@ public:
     void FormCreate();
     /// True when the window may close (the user answered Yes).
     bool FormCloseQuery();
+    /// The desktop session is ending (logout, shutdown): the same question
+    /// decides whether it may. After a Yes the toolkit closes the window as
+    /// the session ends, and that close does not ask a second time.
+    bool SessionEndQuery();
 
     void BTNRefreshClick();
     void Timer1Timer();
@@ -186,6 +190,7 @@ private:
 
     TcpUdpTables m_tables;
     RowMenuState m_menuState;
+    bool m_sessionEndAgreed = false;
 };
 
 }  // namespace quorvex

@@ -424,7 +424,7 @@ void MainWindow::AskSessionEnd(QSessionManager &manager)
     if (!manager.allowsInteraction())
         return;
     bool mayEnd = false;
-    RunHandler([&] { mayEnd = m_controller.FormCloseQuery(); });
+    RunHandler([&] { mayEnd = m_controller.SessionEndQuery(); });
     manager.release();
     if (!mayEnd)
         manager.cancel();

@@ -92,7 +92,11 @@ struct Fixture : ::testing::Test, World {};
 TEST_F(Fixture, FormCreateRunsItsStepsInOrder)
 {
     std::vector<std::string> steps;
-    ctl.Hooks.LoadSettings = [&] { steps.push_back(ctl.Initializing() ? "load(init)" : "load"); };
+    // Addresses, Initializing and both directories come before the settings.
+    ctl.Hooks.LoadSettings = [&] {
+        steps.push_back(std::string(ctl.Initializing() ? "load(init)" : "load") + " " + ctl.AppDir() + " "
+                        + ctl.SysDir() + (ctl.HomePageUrl().empty() || ctl.UpdateUrl().empty() ? " no urls" : ""));
+    };
     ctl.Hooks.CreateIconCaches = [&] { steps.push_back(ctl.Texts().ExitConfirmMsg.empty() ? "icons" : "late"); };
     platform.OnSnapshot = [&] {
         steps.push_back("snapshot priv=" + std::to_string(platform.PrivilegeCalls)
@@ -103,7 +107,8 @@ TEST_F(Fixture, FormCreateRunsItsStepsInOrder)
 
     ctl.FormCreate();
 
-    EXPECT_EQ(steps, (std::vector<std::string>{"load(init)", "icons", "snapshot priv=1 init"}));
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{"load(init) /opt/q dir/bin/ /USR/SBIN-X64", "icons", "snapshot priv=1 init"}));
     EXPECT_FALSE(ctl.Initializing());
     EXPECT_EQ(ctl.AppDir(), "/opt/q dir/bin/");
     EXPECT_EQ(ctl.SysDir(), "/USR/SBIN-X64");
@@ -251,6 +256,33 @@ TEST_F(Fixture, CloseAsksAndOnlyYesCloses)
         EXPECT_EQ(ctl.FormCloseQuery(), answer);
     }
     EXPECT_EQ(rec.Log, std::vector<std::string>(2, "ask:您确认要退出网络连接查看器?:yes"));
+}
+
+TEST(MainControllerClose, SessionEndAsksOnceAndOnlyYesEndsIt)
+{
+    // Answers to the session-end question, then to the close question that
+    // the window's close brings when the session goes on ending.
+    struct Case {
+        bool sessionAnswer;
+        bool closeAnswer;
+        int questions;
+        bool mayClose;
+    };
+    const Case cases[] = {
+        {true, false, 1, true},   // ending: the window closes without a second question
+        {false, false, 2, false}, // refused: a later close asks again
+        {false, true, 2, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sessionAnswer << c.closeAnswer);
+        World w;
+        w.Created();
+        w.rec.Answer = c.sessionAnswer;
+        EXPECT_EQ(w.ctl.SessionEndQuery(), c.sessionAnswer);
+        w.rec.Answer = c.closeAnswer;
+        EXPECT_EQ(w.ctl.FormCloseQuery(), c.mayClose);
+        EXPECT_EQ(w.rec.Log, std::vector<std::string>(c.questions, "ask:您确认要退出网络连接查看器?:yes"));
+    }
 }
 
 TEST_F(Fixture, LinkButtons)

@@ -241,15 +241,22 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        const QSize size = w.size();
-        Child<QCheckBox>("CBAlwaysTop")->setChecked(false);
-        QVERIFY(!w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.size(), size);
-        QVERIFY(!w.Controller().AlwaysTop());
-        Child<QCheckBox>("CBAlwaysTop")->setChecked(true);
-        QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(w.isVisible());
+        w.setGeometry(QRect(QPoint(40, 50), QSize(800, 400)));
+        const QRect place = w.geometry();
+        // Another window is active when the box changes: each change brings
+        // the main window back to the front, where and as large as it was.
+        QWidget other;
+        other.show();
+        for (bool topmost : {false, true}) {
+            other.activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), &other);
+            Child<QCheckBox>("CBAlwaysTop")->setChecked(topmost);
+            QCOMPARE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), topmost);
+            QCOMPARE(w.Controller().AlwaysTop(), topmost);
+            QVERIFY(w.isVisible());
+            QCOMPARE(w.geometry(), place);
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(&w));
+        }
     }
 
     void closingAsksAndOnlyYesCloses()
@@ -263,6 +270,37 @@ private slots:
         m_prompts.Answer = true;
         QVERIFY(w.close());
         QCOMPARE(m_prompts.Questions, QStringList(2, QStringLiteral("您确认要退出网络连接查看器?")));
+    }
+
+    void sessionEndAsksOnceAndTheQuitThatFollowsClosesTheWindow()
+    {
+        // When the session ends the toolkit quits the application, and the
+        // quit closes the window: after a Yes to the session-end question
+        // that close asks nothing more. Otherwise it asks, and No keeps the
+        // window and the program running.
+        for (bool endingAgreed : {true, false}) {
+            m_prompts = AnsweringPrompts();
+            MainWindow &w = Make();
+            w.Create();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            if (endingAgreed) {
+                m_prompts.Answer = true;
+                QVERIFY(w.Controller().SessionEndQuery());
+            }
+            m_prompts.Answer = false;
+            QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+            // Leaves the loop if the quit was refused; gone with this pass.
+            QTimer refused;
+            refused.setSingleShot(true);
+            connect(&refused, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+            refused.start(500);
+            const int result = QCoreApplication::exec();
+            QCOMPARE(result, endingAgreed ? 0 : 7);
+            QCOMPARE(w.isVisible(), !endingAgreed);
+            QCOMPARE(m_prompts.Questions.size(), 1);
+            m_window.reset();
+        }
     }
 
     void viewSelectionReachesTheList()
@@ -302,13 +340,16 @@ private slots:
         QCOMPARE(w.List().Record(selected).LocalPort, port);
         QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), selected);
 
-        // An unchanged snapshot moves nothing at all.
+        // An unchanged snapshot moves nothing at all. The list takes the
+        // keyboard focus from whichever control of the window had it.
         const int scroll = view->verticalScrollBar()->value();
         QVERIFY(scroll > 0);
+        Child<QCheckBox>("CBAutoRefresh")->setFocus();
+        QCOMPARE(w.focusWidget(), static_cast<QWidget *>(Child<QCheckBox>("CBAutoRefresh")));
         Child<QPushButton>("BTNRefresh")->click();
         QCOMPARE(w.List().Record(w.List().SelectedRow()).LocalPort, port);
         QCOMPARE(view->verticalScrollBar()->value(), scroll);
-        QCOMPARE(view->focusWidget(), static_cast<QWidget *>(view));
+        QCOMPARE(w.focusWidget(), static_cast<QWidget *>(view));
 
         // The selected endpoint goes: the first row takes the selection, in both.
         auto &tcp = m_platform.Tables.TcpRecs;

@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -50,27 +51,49 @@ private slots:
 
     // Enter answers with the default button: a question that may end a
     // system process must not be confirmed by a hasty Enter.
-    void enterTakesTheDefaultAnswer_data()
+    void questionOffersYesAndNoWithTheGivenDefault()
     {
-        QTest::addColumn<bool>("defaultNo");
-        QTest::addColumn<bool>("answer");
-        QTest::newRow("No is the default") << true << false;
-        QTest::newRow("Yes is the default") << false << true;
-    }
-    void enterTakesTheDefaultAnswer()
-    {
-        QFETCH(bool, defaultNo);
-        QFETCH(bool, answer);
-        QtPrompts prompts;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            icon = box->icon();
-            QTest::keyClick(box, Qt::Key_Return);
-        });
-        QCOMPARE(prompts.AskYesNo("end it?", defaultNo), answer);
-        QCOMPARE(icon, QMessageBox::Question);
+        struct Case {
+            bool defaultNo;
+            const char *press;  // "yes", "no", "default" (Enter) or "escape"
+            bool answer;
+        };
+        const Case cases[] = {
+            {false, "yes", true},      {false, "no", false},    {false, "default", true},
+            {true, "default", false},  {false, "escape", false}, {true, "yes", true},
+        };
+        for (const Case &c : cases) {
+            const QByteArray where = QByteArray("defaultNo ") + (c.defaultNo ? "1" : "0") + ", " + c.press;
+            QtPrompts prompts;
+            // Read while the box waits, checked after it has been answered:
+            // a failed check in here would leave the box open for good.
+            QString title, text;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            QMessageBox::StandardButtons buttons;
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+            QTimer::singleShot(0, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                buttons = box->standardButtons();
+                defaultButton = box->standardButton(box->defaultButton());
+                const QByteArray press(c.press);
+                if (press == "yes" || press == "no")
+                    box->button(press == "yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+                else
+                    QTest::keyClick(box, press == "default" ? Qt::Key_Return : Qt::Key_Escape);
+            });
+            const bool answer = prompts.AskYesNo("您确认要退出网络连接查看器?", c.defaultNo);
+            QVERIFY2(answer == c.answer, where);
+            QVERIFY2(title == QStringLiteral("OndriQuorvex"), where);
+            QVERIFY2(text == QStringLiteral("您确认要退出网络连接查看器?"), where);
+            QVERIFY2(icon == QMessageBox::Question, where);
+            QVERIFY2(buttons == (QMessageBox::Yes | QMessageBox::No), where);
+            QVERIFY2(defaultButton == (c.defaultNo ? QMessageBox::No : QMessageBox::Yes), where);
+        }
     }
 };
 
