@@ -265,6 +265,18 @@ struct ConnectionList::Impl {
         return rows[p < gapStart ? p : p + gapSize].get();
     }
 
+    // Points the selection or the focus at a row (-1 or out of range: none);
+    // the view hears of it only when it changed, so its echo cannot loop.
+    void point(Row *&slot, int position)
+    {
+        Row *wanted = position >= 0 && position < count() ? at(position) : nullptr;
+        if (wanted == slot)
+            return;
+        slot = wanted;
+        if (observer)
+            observer->SelectionChanged();
+    }
+
     int positionOf(const Row *row) const
     {
         if (!row)
@@ -532,24 +544,12 @@ void ConnectionList::HeaderClick(int column)
 
 void ConnectionList::SetSelectedRow(int row)
 {
-    auto &d = *m_impl;
-    Row *wanted = row >= 0 && row < d.count() ? d.at(row) : nullptr;
-    if (wanted == d.selected)
-        return;
-    d.selected = wanted;
-    if (d.observer)
-        d.observer->SelectionChanged();
+    m_impl->point(m_impl->selected, row);
 }
 
 void ConnectionList::SetFocusedRow(int row)
 {
-    auto &d = *m_impl;
-    Row *wanted = row >= 0 && row < d.count() ? d.at(row) : nullptr;
-    if (wanted == d.focused)
-        return;
-    d.focused = wanted;
-    if (d.observer)
-        d.observer->SelectionChanged();
+    m_impl->point(m_impl->focused, row);
 }
 
 FillCounts ConnectionList::FillList(const TcpUdpTables &tables, bool showLocal)
