@@ -277,6 +277,16 @@ struct ConnectionList::Impl {
             observer->SelectionChanged();
     }
 
+    // Tells the view once, after a fill or refresh, when the selected or the
+    // focused row is another one than before it (given by row id, 0 = none).
+    void notifyIfPointed(uint64_t selectedBefore, uint64_t focusedBefore) const
+    {
+        const uint64_t selectedAfter = selected ? selected->id : 0;
+        const uint64_t focusedAfter = focused ? focused->id : 0;
+        if (observer && (selectedAfter != selectedBefore || focusedAfter != focusedBefore))
+            observer->SelectionChanged();
+    }
+
     int positionOf(const Row *row) const
     {
         if (!row)
@@ -596,10 +606,7 @@ FillCounts ConnectionList::FillList(const TcpUdpTables &tables, bool showLocal)
         d.focused = firstBeforeAppends;
     }
     counts.AppCount = programs.Count();
-    const uint64_t selectedAfter = d.selected ? d.selected->id : 0;
-    const uint64_t focusedAfter = d.focused ? d.focused->id : 0;
-    if (d.observer && (selectedAfter != selectedBefore || focusedAfter != focusedBefore))
-        d.observer->SelectionChanged();
+    d.notifyIfPointed(selectedBefore, focusedBefore);
     return counts;
 }
 
@@ -691,10 +698,7 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
         d.focused = d.selected;
     }
     counts.AppCount = programs.Count();
-    const uint64_t selectedAfter = d.selected ? d.selected->id : 0;
-    const uint64_t focusedAfter = d.focused ? d.focused->id : 0;
-    if (d.observer && (selectedAfter != selectedBefore || focusedAfter != focusedBefore))
-        d.observer->SelectionChanged();
+    d.notifyIfPointed(selectedBefore, focusedBefore);
     return counts;
 }
 
