@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "core/text_file.h"
+
 namespace quorvex {
 
 inline constexpr const char *SettingsFileName = "Quorvex.ini";
@@ -34,11 +36,6 @@ const char *SettingKey(int tag);
 /// the path beside the executable.
 std::string ChooseSettingsPath(const std::string &appDir, bool appDirWritable, bool fileBesideExists,
                                const std::string &configHome);
-
-/// Reads a whole file. Missing when there is no such file; Failed when it
-/// exists but cannot be read (or is not a regular file).
-enum class FileReadResult { Ok, Missing, Failed };
-FileReadResult ReadTextFile(const std::string &path, std::string &text);
 
 /// The settings file, addressed by its full path at every access (no handle
 /// stays open). Writes go through `writer`, which must replace the file as a
