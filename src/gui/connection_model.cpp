@@ -54,7 +54,7 @@ QVariant ConnectionModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromUtf8(GetColumnInfo(section).Caption);
+        return FromFixedText(GetColumnInfo(section).Caption);
     if (role == Qt::TextAlignmentRole && section == ColManage)
         return QVariant::fromValue(Qt::AlignCenter);
     return {};

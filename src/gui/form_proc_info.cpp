@@ -16,6 +16,7 @@
 
 #include "core/my_rec.h"
 #include "core/shell_actions.h"
+#include "gui/system_text.h"
 
 namespace quorvex {
 
@@ -30,11 +31,6 @@ const char *OkButtonStyle =
     "QPushButton { background-color: rgb(209,218,238); border: 1px solid rgb(160,170,200); border-radius: 2px; }"
     "QPushButton:hover { border: 1px solid rgb(255,199,60); }"
     "QPushButton:pressed, QPushButton:focus { border: 1px solid rgb(106,141,244); }";
-
-QString FromSystemText(const std::string &text)
-{
-    return QString::fromLocal8Bit(text.c_str());
-}
 
 void Paint(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 {
