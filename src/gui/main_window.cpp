@@ -43,9 +43,9 @@ const char *ButtonStyle =
     "QPushButton:focus { border: 1px solid rgb(106,141,244); }"
     "QPushButton:disabled { color: rgb(160,160,160); }";
 
-QLabel *TextLabel(const char *utf8, QWidget *parent)
+QLabel *TextLabel(const char *text, QWidget *parent)
 {
-    auto *label = new QLabel(QString::fromUtf8(utf8), parent);
+    auto *label = new QLabel(FromFixedText(text), parent);
     label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     return label;
 }
@@ -63,16 +63,16 @@ QLabel *CounterLabel(const char *name, const QColor &colour, QWidget *parent)
     return label;
 }
 
-QPushButton *Button(const char *name, const char *utf8, QWidget *parent)
+QPushButton *Button(const char *name, const char *text, QWidget *parent)
 {
-    auto *button = new QPushButton(QString::fromUtf8(utf8), parent);
+    auto *button = new QPushButton(FromFixedText(text), parent);
     button->setObjectName(QString::fromLatin1(name));
     return button;
 }
 
-QCheckBox *Box(const char *name, const char *utf8, bool checked, QWidget *parent)
+QCheckBox *Box(const char *name, const char *text, bool checked, QWidget *parent)
 {
-    auto *box = new QCheckBox(QString::fromUtf8(utf8), parent);
+    auto *box = new QCheckBox(FromFixedText(text), parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setChecked(checked);
     return box;
@@ -80,7 +80,7 @@ QCheckBox *Box(const char *name, const char *utf8, bool checked, QWidget *parent
 
 QString MailLinkHtml(const QColor &colour)
 {
-    const QString address = QString::fromUtf8(texts::ContactAddress);
+    const QString address = FromFixedText(texts::ContactAddress);
     return QStringLiteral("<a href=\"mailto:%1\" style=\"color:%2; text-decoration:underline;\">%1</a>")
         .arg(address, colour.name());
 }
@@ -93,7 +93,7 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
       m_controller(platform, m_list, *this, prompts, shell, std::move(options)), m_shell(shell)
 {
     setObjectName(QStringLiteral("FormQuorvex"));
-    setWindowTitle(QString::fromUtf8(texts::InitialCaption));
+    setWindowTitle(FromFixedText(texts::InitialCaption));
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);  // 8 pt on a 96 dpi screen
     setFont(font);
@@ -169,9 +169,9 @@ void MainWindow::BuildTopBar(QWidget *bar)
 {
     m_labAppCount = CounterLabel("LabAppCount", QColor(255, 0, 0), bar);
     m_labNetCount = CounterLabel("LabNetCount", QColor(0, 0, 255), bar);
-    auto *help = Button("BTNHelp", "帮助", bar);
-    auto *update = Button("BTNUpdate", "更新", bar);
-    auto *home = Button("BTNHomePage", "主页", bar);
+    auto *help = Button("BTNHelp", texts::HelpButton, bar);
+    auto *update = Button("BTNUpdate", texts::UpdateButton, bar);
+    auto *home = Button("BTNHomePage", texts::HomePageButton, bar);
     help->setFixedSize(74, 32);
     update->setFixedSize(86, 32);
     home->setFixedSize(86, 32);
@@ -179,11 +179,11 @@ void MainWindow::BuildTopBar(QWidget *bar)
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    row->addWidget(TextLabel("当前有", bar));
+    row->addWidget(TextLabel(texts::CountersBefore, bar));
     row->addWidget(m_labAppCount);
-    row->addWidget(TextLabel("个程序已连接或尝试连接网络，共建立", bar));
+    row->addWidget(TextLabel(texts::CountersBetween, bar));
     row->addWidget(m_labNetCount);
-    row->addWidget(TextLabel("个连接。", bar));
+    row->addWidget(TextLabel(texts::CountersAfter, bar));
     row->addStretch(1);
     row->addWidget(help);
     row->addWidget(update);
@@ -200,21 +200,21 @@ void MainWindow::BuildBottomBar(QWidget *bar)
 {
     // Fixed places: the controls keep their distance from the left edge, and
     // the last three lie beyond the initial width until the window widens.
-    m_cbShowLocal = Box("CBShowLocal", "显示本地连接", true, bar);
-    m_cbAutoRefresh = Box("CBAutoRefresh", "自动刷新", false, bar);
-    m_cbAlwaysTop = Box("CBAlwaysTop", "始终保持在其他窗口前端", true, bar);
-    m_cbShowInfo = Box("CBShowInfo", "显示文件详细信息", false, bar);
+    m_cbShowLocal = Box("CBShowLocal", texts::ShowLocalBox, true, bar);
+    m_cbAutoRefresh = Box("CBAutoRefresh", texts::AutoRefreshBox, false, bar);
+    m_cbAlwaysTop = Box("CBAlwaysTop", texts::AlwaysTopBox, true, bar);
+    m_cbShowInfo = Box("CBShowInfo", texts::ShowInfoBox, false, bar);
     m_cbShowLocal->setGeometry(8, 6, 145, 17);
     m_cbAutoRefresh->setGeometry(157, 6, 124, 17);
     m_cbAlwaysTop->setGeometry(282, 6, 182, 17);
     m_cbShowInfo->setGeometry(755, 6, 166, 17);
 
-    m_btnRefresh = Button("BTNRefresh", "刷新", bar);
-    m_btnEndPro = Button("BTNEndPro", "结束进程", bar);
+    m_btnRefresh = Button("BTNRefresh", texts::RefreshButton, bar);
+    m_btnEndPro = Button("BTNEndPro", texts::EndProcessButton, bar);
     m_btnRefresh->setGeometry(553, 1, 80, 26);
     m_btnEndPro->setGeometry(633, 1, 110, 26);
 
-    auto *email = new QLabel(QStringLiteral("Email:"), bar);
+    auto *email = new QLabel(FromFixedText(texts::MailLabel), bar);
     email->setObjectName(QStringLiteral("Label6"));
     email->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Right-aligned, ending where its 27 pixels at 950 end. Fonts with wider

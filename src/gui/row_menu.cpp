@@ -4,7 +4,9 @@
 #include <QMenu>
 
 #include "core/columns.h"
+#include "core/fixed_texts.h"
 #include "core/row_menu_state.h"
+#include "gui/system_text.h"
 
 namespace quorvex {
 
@@ -13,13 +15,13 @@ RowMenu::RowMenu(RowMenuState &state, QWidget *parent)
       m_opener([](QMenu *menu, QPoint pos) { menu->exec(pos); }), m_cursor([] { return QCursor::pos(); })
 {
     m_menu->setObjectName(QStringLiteral("PmTree"));
-    m_procInfo = m_menu->addAction(QStringLiteral("进程信息"));
+    m_procInfo = m_menu->addAction(FromFixedText(texts::ProcInfoItem));
     m_menu->addSeparator();
-    m_endProc = m_menu->addAction(QStringLiteral("结束进程(&E)"));
+    m_endProc = m_menu->addAction(FromFixedText(texts::EndProcItem));
     m_menu->addSeparator();
-    m_copy = m_menu->addAction(QStringLiteral("拷贝到剪贴板"));
-    m_locate = m_menu->addAction(QStringLiteral("定位文件"));
-    m_property = m_menu->addAction(QStringLiteral("属性(&R)"));
+    m_copy = m_menu->addAction(FromFixedText(texts::CopyItem));
+    m_locate = m_menu->addAction(FromFixedText(texts::LocateItem));
+    m_property = m_menu->addAction(FromFixedText(texts::PropertyItem));
     connect(m_procInfo, &QAction::triggered, this, &RowMenu::procInfo);
     connect(m_endProc, &QAction::triggered, this, &RowMenu::endProc);
     connect(m_copy, &QAction::triggered, this, &RowMenu::copy);
