@@ -90,7 +90,8 @@ QString MailLinkHtml(const QColor &colour)
 MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options,
                        QWidget *parent)
     : QWidget(parent, Qt::Window),
-      m_controller(platform, m_list, *this, prompts, shell, std::move(options)), m_shell(shell)
+      m_controller(platform, m_list, *this, prompts, shell, std::move(options)),
+      m_window(m_list, m_controller, *this), m_shell(shell)
 {
     setObjectName(QStringLiteral("FormQuorvex"));
     setWindowTitle(FromFixedText(texts::InitialCaption));
@@ -137,10 +138,7 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, [this] { RunHandler([this] { m_controller.Timer1Timer(); }); });
 
-    connect(m_model, &ConnectionModel::listSelectionChanged, this, [this] {
-        if (m_busy == 0)
-            PushSelectionToView();
-    });
+    connect(m_model, &ConnectionModel::listSelectionChanged, this, [this] { m_window.ListSelectionChanged(); });
     connect(m_model, &ConnectionModel::listSorted, this, &MainWindow::SyncSortIndicator);
 
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -278,60 +276,19 @@ void MainWindow::ConnectListView()
             &MainWindow::PullSelectionFromView);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::PullSelectionFromView);
-
-    // A click changes the sort state even when no row moves (column -1, or
-    // rows already in order), so the glyph is synced here as well as on
-    // every reorder.
-    connect(m_view->listHeader(), &ListHeader::headerClicked, this, [this](int column) {
-        RunHandler([this, column] { m_list.HeaderClick(column); });
-        SyncSortIndicator();
+    connect(m_view->listHeader(), &ListHeader::headerClicked, this,
+            [this](int column) { m_window.HeaderClick(column); });
+    connect(m_view, &ConnectionView::mouseReported, this,
+            [this](ClickKind kind, MouseButton button, int row, int column, QPoint globalPos) {
+                m_clickPos = globalPos;
+                m_window.ListMouse(kind, button, row, column);
+            });
+    connect(m_view, &ConnectionView::menuKeyPressed, this, [this] { m_window.MenuKey(); });
+    connect(m_view, &ConnectionView::textTyped, this, [this](const QString &text, qint64 timeMs) {
+        m_window.KeyTyped(ToSystemText(text), timeMs, m_view->focusedColumn());
     });
-
-    // The view has made the row the focused one (and the list followed)
-    // before any of these arrive. A row number is checked against the list
-    // again: the list may have changed since the view counted its rows.
-    auto record = [this](int row) { return row >= 0 && row < m_list.RowCount() ? &m_list.Record(row) : nullptr; };
-    connect(m_view, &ConnectionView::popupRequested, this, [this, record](int row, QPoint pos) {
-        OpenRowMenu([&] { m_rowMenu->popupForRow(record(row), pos); });
-    });
-    connect(m_view, &ConnectionView::manageColumnClicked, this, [this, record](int row, QPoint) {
-        OpenRowMenu([&] { m_rowMenu->columnClick(ColManage, record(row)); });
-    });
-    connect(m_view, &ConnectionView::rowDoubleClicked, this,
-            [this] { RunHandler([this] { m_rowMenu->doubleClick(); }); });
-
-    const std::pair<void (RowMenu::*)(), void (MainController::*)()> commands[] = {
-        {&RowMenu::procInfo, &MainController::NProcInfoClick}, {&RowMenu::endProc, &MainController::NEndProcClick},
-        {&RowMenu::copy, &MainController::NCopyClick},         {&RowMenu::locate, &MainController::NLocateClick},
-        {&RowMenu::property, &MainController::NPropertyClick},
-    };
-    for (const auto &[signal, handler] : commands) {
-        connect(m_rowMenu, signal, this, [this, handler = handler] {
-            if (!MenuRowStillFocused())
-                return;
-            RunHandler([this, handler] { (m_controller.*handler)(); });
-        });
-    }
-}
-
-void MainWindow::OpenRowMenu(const std::function<void()> &open)
-{
-    // The timer keeps refreshing while the menu is open. A refresh that
-    // deletes the menu's row focuses the first row instead, and ending that
-    // row's process would end a program the user never chose.
-    const int focused = m_list.FocusedRow();
-    if (focused >= 0)
-        m_menuRow = m_list.RowId(focused);
-    RunHandler(open);
-    m_menuRow.reset();
-}
-
-bool MainWindow::MenuRowStillFocused() const
-{
-    if (!m_menuRow)
-        return true;
-    const int focused = m_list.FocusedRow();
-    return focused >= 0 && m_list.RowId(focused) == *m_menuRow;
+    connect(m_rowMenu, &RowMenu::commandChosen, this,
+            [this](RowCommand command) { m_window.ChooseRowCommand(command); });
 }
 
 void MainWindow::SetIconProvider(std::shared_ptr<SystemIconProvider> provider)
@@ -364,47 +321,51 @@ void MainWindow::Create()
 
 void MainWindow::RunHandler(const std::function<void()> &handler)
 {
-    ++m_busy;
-    m_controller.Guard(handler);
-    --m_busy;
-    // Also after a handler that ran inside another one's modal loop (a timer
-    // refresh behind a dialog or a question): the outer handler only waits
-    // there, and the view should show the refreshed list's selection now.
-    PushSelectionToView();
+    m_window.Run(handler);
 }
 
-void MainWindow::PushSelectionToView()
+void MainWindow::ShowSelection(int selectedRow, int focusedRow)
 {
     QItemSelectionModel *selection = m_view->selectionModel();
-    ++m_busy;
-    const int selected = m_list.SelectedRow();
-    const int focused = m_list.FocusedRow();
     // The focused column stays where the user put it: incremental search reads it.
     const QModelIndex current = m_view->currentIndex();
     const int column = current.isValid() ? current.column() : m_view->focusedColumn();
-    if (selected >= 0 && selected < m_model->rowCount())
-        selection->select(m_model->index(selected, column),
+    if (selectedRow >= 0 && selectedRow < m_model->rowCount())
+        selection->select(m_model->index(selectedRow, column),
                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     else
         selection->clearSelection();
-    if (focused >= 0 && focused < m_model->rowCount())
-        selection->setCurrentIndex(m_model->index(focused, column), QItemSelectionModel::NoUpdate);
+    if (focusedRow >= 0 && focusedRow < m_model->rowCount())
+        selection->setCurrentIndex(m_model->index(focusedRow, column), QItemSelectionModel::NoUpdate);
     else
         selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    --m_busy;
 }
 
 void MainWindow::PullSelectionFromView()
 {
-    if (m_busy > 0)
-        return;
-    ++m_busy;
     QItemSelectionModel *selection = m_view->selectionModel();
     const QModelIndexList rows = selection->selectedRows();
-    m_list.SetSelectedRow(rows.isEmpty() ? -1 : rows.first().row());
     const QModelIndex current = selection->currentIndex();
-    m_list.SetFocusedRow(current.isValid() ? current.row() : -1);
-    --m_busy;
+    m_window.UserSelectionChanged(rows.isEmpty() ? -1 : rows.first().row(), current.isValid() ? current.row() : -1);
+}
+
+void MainWindow::FocusCell(int row, int column)
+{
+    m_view->focusCell(row, column);
+}
+
+void MainWindow::OpenRowMenu(MenuPlace place)
+{
+    switch (place) {
+    case MenuPlace::AtClick: m_rowMenu->open(m_clickPos); break;
+    case MenuPlace::AtCursor: m_rowMenu->open(m_rowMenu->cursorPos()); break;
+    case MenuPlace::OverFocusedRow: m_rowMenu->open(m_view->focusedRowMenuPosition()); break;
+    }
+}
+
+void MainWindow::ShowSort(int, SortDirection)
+{
+    SyncSortIndicator();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -508,7 +469,7 @@ void MainWindow::SetInfoColumnsVisible(bool visible)
 
 void MainWindow::RepaintList()
 {
-    PushSelectionToView();
+    m_window.ShowSelection();
     m_view->viewport()->update();
 }
 
