@@ -95,7 +95,7 @@ void ConnectionModel::RowsInserted()
 
 void ConnectionModel::RowsChanged(int first, int last)
 {
-    emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    emit dataChanged(index(first, ColPid), index(last, ColumnCount - 1));
 }
 
 void ConnectionModel::LayoutAboutToBeChanged()
