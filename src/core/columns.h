@@ -24,6 +24,10 @@ enum Column : int {
 };
 inline constexpr int ColumnCount = 14;
 inline constexpr int NoColumn = -1;
+// The file-detail columns that the show-info box shows and hides, in order.
+inline constexpr int InfoColumns[] = {ColPath, ColDescription, ColCompany};
+// The one column the user can drag to another place in the header.
+inline constexpr int MovableColumn = ColRemark;
 
 struct ColumnInfo {
     const char *Caption;  // UTF-8

@@ -39,8 +39,7 @@ public:
     virtual void SetCaption(const std::string &caption) = 0;
     /// The list becomes the window's active control.
     virtual void FocusList() = 0;
-    /// The file-detail columns (ColPath, ColDescription, ColCompany) shown
-    /// or hidden.
+    /// The file-detail columns (InfoColumns) shown or hidden.
     virtual void SetInfoColumnsVisible(bool visible) = 0;
     virtual void RepaintList() = 0;
     /// The row's report (RowReportText) replaces the clipboard's content.

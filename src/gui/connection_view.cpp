@@ -66,7 +66,7 @@ void ConnectionView::setInfoColumnsVisible(bool visible)
 {
     // QHeaderView remembers a hidden section's size, so the user's width
     // comes back with the column.
-    for (int column : {ColPath, ColDescription, ColCompany})
+    for (int column : InfoColumns)
         setColumnHidden(column, !visible);
 }
 
