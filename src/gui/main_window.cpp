@@ -91,7 +91,7 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
                        QWidget *parent)
     : QWidget(parent, Qt::Window),
       m_controller(platform, m_list, *this, prompts, shell, std::move(options)),
-      m_window(m_list, m_controller, *this), m_shell(shell)
+      m_windowController(m_list, m_controller, *this), m_shell(shell)
 {
     setObjectName(QStringLiteral("FormQuorvex"));
     setWindowTitle(FromFixedText(texts::InitialCaption));
@@ -138,7 +138,7 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, [this] { RunHandler([this] { m_controller.Timer1Timer(); }); });
 
-    connect(m_model, &ConnectionModel::listSelectionChanged, this, [this] { m_window.ListSelectionChanged(); });
+    connect(m_model, &ConnectionModel::listSelectionChanged, this, [this] { m_windowController.ListSelectionChanged(); });
     connect(m_model, &ConnectionModel::listSorted, this, &MainWindow::SyncSortIndicator);
 
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -277,18 +277,18 @@ void MainWindow::ConnectListView()
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::PullSelectionFromView);
     connect(m_view->listHeader(), &ListHeader::headerClicked, this,
-            [this](int column) { m_window.HeaderClick(column); });
+            [this](int column) { m_windowController.HeaderClick(column); });
     connect(m_view, &ConnectionView::mouseReported, this,
             [this](ClickKind kind, MouseButton button, int row, int column, QPoint globalPos) {
                 m_clickPos = globalPos;
-                m_window.ListMouse(kind, button, row, column);
+                m_windowController.ListMouse(kind, button, row, column);
             });
-    connect(m_view, &ConnectionView::menuKeyPressed, this, [this] { m_window.MenuKey(); });
+    connect(m_view, &ConnectionView::menuKeyPressed, this, [this] { m_windowController.MenuKey(); });
     connect(m_view, &ConnectionView::textTyped, this, [this](const QString &text, qint64 timeMs) {
-        m_window.KeyTyped(ToSystemText(text), timeMs, m_view->focusedColumn());
+        m_windowController.KeyTyped(ToSystemText(text), timeMs, m_view->focusedColumn());
     });
     connect(m_rowMenu, &RowMenu::commandChosen, this,
-            [this](RowCommand command) { m_window.ChooseRowCommand(command); });
+            [this](RowCommand command) { m_windowController.ChooseRowCommand(command); });
 }
 
 void MainWindow::SetIconProvider(std::shared_ptr<SystemIconProvider> provider)
@@ -321,7 +321,7 @@ void MainWindow::Create()
 
 void MainWindow::RunHandler(const std::function<void()> &handler)
 {
-    m_window.Run(handler);
+    m_windowController.Run(handler);
 }
 
 void MainWindow::ShowSelection(int selectedRow, int focusedRow)
@@ -346,7 +346,7 @@ void MainWindow::PullSelectionFromView()
     QItemSelectionModel *selection = m_view->selectionModel();
     const QModelIndexList rows = selection->selectedRows();
     const QModelIndex current = selection->currentIndex();
-    m_window.UserSelectionChanged(rows.isEmpty() ? -1 : rows.first().row(), current.isValid() ? current.row() : -1);
+    m_windowController.UserSelectionChanged(rows.isEmpty() ? -1 : rows.first().row(), current.isValid() ? current.row() : -1);
 }
 
 void MainWindow::FocusCell(int row, int column)
@@ -469,7 +469,7 @@ void MainWindow::SetInfoColumnsVisible(bool visible)
 
 void MainWindow::RepaintList()
 {
-    m_window.ShowSelection();
+    m_windowController.ShowSelection();
     m_view->viewport()->update();
 }
 

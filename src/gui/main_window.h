@@ -39,7 +39,6 @@ public:
     /// The settings file's join points go into Controller().Hooks before
     /// Create() runs; the window itself joins the icon caches.
     MainController &Controller() { return m_controller; }
-    WindowController &Window() { return m_window; }
     ConnectionList &List() { return m_list; }
     ConnectionModel *Model() { return m_model; }
     ConnectionView *ListView() { return m_view; }
@@ -98,7 +97,7 @@ private:
 
     ConnectionList m_list;
     MainController m_controller;
-    WindowController m_window;
+    WindowController m_windowController;
     ShellActions &m_shell;
     ConnectionModel *m_model = nullptr;
     ConnectionView *m_view = nullptr;
