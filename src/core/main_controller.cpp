@@ -84,9 +84,14 @@ void MainController::RefreshList()
     m_view.RepaintList();
 }
 
-bool MainController::FormCloseQuery()
+bool MainController::FormCloseQuery(CloseCause cause)
 {
-    if (m_sessionEndAgreed)
+    // An agreement covers the one close that ends its session. A logout
+    // cancelled elsewhere never brings that close, and the user's own close
+    // afterwards must ask again.
+    const bool agreed = m_sessionEndAgreed && cause == CloseCause::SessionEnd;
+    m_sessionEndAgreed = false;
+    if (agreed)
         return true;
     const std::string &question =
         m_texts.ExitConfirmMsg.empty() ? SystemText(texts::ExitConfirmMsg) : m_texts.ExitConfirmMsg;
@@ -95,8 +100,14 @@ bool MainController::FormCloseQuery()
 
 bool MainController::SessionEndQuery()
 {
+    m_sessionEndAgreed = false;
     m_sessionEndAgreed = FormCloseQuery();
     return m_sessionEndAgreed;
+}
+
+void MainController::SessionEndCancelled()
+{
+    m_sessionEndAgreed = false;
 }
 
 void MainController::BTNRefreshClick()

@@ -101,12 +101,22 @@ public:
     void Guard(const std::function<void()> &handler) noexcept;
 
     void FormCreate();
+
+    /// Who asks the window to close: the user (close button, system menu,
+    /// Alt+F4), or the program's own quit, which follows an agreed end of
+    /// the desktop session.
+    enum class CloseCause { User, SessionEnd };
     /// True when the window may close (the user answered Yes).
-    bool FormCloseQuery();
+    bool FormCloseQuery(CloseCause cause = CloseCause::User);
     /// The desktop session is ending (logout, shutdown): the same question
-    /// decides whether it may. After a Yes the toolkit closes the window as
-    /// the session ends, and that close does not ask a second time.
+    /// decides whether it may. After a Yes the quit that ends the session
+    /// closes the window without a second question, once; the agreement is
+    /// for that one session end only. A close by the user asks again.
     bool SessionEndQuery();
+    /// The session end was cancelled (by another program or the user) or is
+    /// over without closing the window: the agreement lapses. Called by a
+    /// front-end whose system says so.
+    void SessionEndCancelled();
 
     void BTNRefreshClick();
     void Timer1Timer();

@@ -409,8 +409,13 @@ void MainWindow::PullSelectionFromView()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A close from the window system (close button, system menu, Alt+F4)
+    // is the user's; the application's quit, which follows an agreed end of
+    // the session, closes its windows itself.
+    const auto cause = event->spontaneous() ? MainController::CloseCause::User
+                                            : MainController::CloseCause::SessionEnd;
     bool mayClose = false;
-    RunHandler([&] { mayClose = m_controller.FormCloseQuery(); });
+    RunHandler([&] { mayClose = m_controller.FormCloseQuery(cause); });
     if (mayClose) {
         m_timer->stop();
         event->accept();

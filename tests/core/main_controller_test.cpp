@@ -258,29 +258,44 @@ TEST_F(Fixture, CloseAsksAndOnlyYesCloses)
     EXPECT_EQ(rec.Log, std::vector<std::string>(2, "ask:您确认要退出网络连接查看器?:yes"));
 }
 
-TEST(MainControllerClose, SessionEndAsksOnceAndOnlyYesEndsIt)
+TEST(MainControllerClose, SessionEndAgreementCoversOnlyTheCloseThatEndsThatSession)
 {
-    // Answers to the session-end question, then to the close question that
-    // the window's close brings when the session goes on ending.
+    // What happens after the session-end question, step by step: 'S' a new
+    // session-end question, 'q' the close of the quit that ends a session,
+    // 'u' a close by the user, 'c' the session end cancelled elsewhere. Each
+    // step's answer is given; `asked` lists the steps that asked.
+    using Cause = MainController::CloseCause;
     struct Case {
-        bool sessionAnswer;
-        bool closeAnswer;
+        const char *steps;
+        const char *answers;  // y/n per step
+        const char *results;  // y/n: the step's result
         int questions;
-        bool mayClose;
     };
     const Case cases[] = {
-        {true, false, 1, true},   // ending: the window closes without a second question
-        {false, false, 2, false}, // refused: a later close asks again
-        {false, true, 2, true},
+        {"Sq", "yn", "yy", 1},     // agreed: the quit closes without a second question
+        {"Sq", "nn", "nn", 2},     // refused: the quit's close asks again
+        {"Sq", "ny", "ny", 2},
+        {"Su", "yn", "yn", 2},     // logout cancelled elsewhere, then the user closes: asked
+        {"Scq", "yny", "y-y", 2},  // cancelled: a later quit asks as well
+        {"Sqq", "yny", "yyy", 2},  // the agreement is spent by its close
+        {"SS", "yn", "yn", 2},     // a second session end asks anew
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.sessionAnswer << c.closeAnswer);
+        SCOPED_TRACE(c.steps);
         World w;
         w.Created();
-        w.rec.Answer = c.sessionAnswer;
-        EXPECT_EQ(w.ctl.SessionEndQuery(), c.sessionAnswer);
-        w.rec.Answer = c.closeAnswer;
-        EXPECT_EQ(w.ctl.FormCloseQuery(), c.mayClose);
+        const std::string steps = c.steps;
+        for (size_t i = 0; i < steps.size(); ++i) {
+            w.rec.Answer = c.answers[i] == 'y';
+            bool result = false;
+            switch (steps[i]) {
+            case 'S': result = w.ctl.SessionEndQuery(); break;
+            case 'q': result = w.ctl.FormCloseQuery(Cause::SessionEnd); break;
+            case 'u': result = w.ctl.FormCloseQuery(Cause::User); break;
+            case 'c': w.ctl.SessionEndCancelled(); continue;
+            }
+            EXPECT_EQ(result, c.results[i] == 'y') << "step " << i;
+        }
         EXPECT_EQ(w.rec.Log, std::vector<std::string>(c.questions, "ask:您确认要退出网络连接查看器?:yes"));
     }
 }
