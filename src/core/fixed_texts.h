@@ -18,6 +18,12 @@ inline constexpr const char *IdleProcessDesc =
     "系统核心虚拟进程，用来表示系统的空闲状态，这个数值越大CPU的空闲率就越高，反之就是CPU的占用率越高。";
 inline constexpr const char *EndSystemConfirmMsg = "这是系统进程，结束该进程可能引起系统无法运行，仍要结束?";
 
+// What a screen reader announces for controls whose text alone says little;
+// %1 is the counter's value.
+inline constexpr const char *AppCountAccessibleName = "已连接或尝试连接网络的程序数：%1";
+inline constexpr const char *NetCountAccessibleName = "连接数：%1";
+inline constexpr const char *ListAccessibleName = "网络连接列表";
+
 // The maker's pages; the one place that names them.
 inline constexpr const char *HomePageUrl = "https://ondriquorvex.example.org/";
 inline constexpr const char *UpdateUrl = "https://ondriquorvex.example.org/update.html";
