@@ -73,8 +73,11 @@ SettingsPlace ChooseSettingsPlace(const SettingsPlaceFacts &facts)
                                            : facts.AppDirWritable && facts.Owners->AppDirOwner == facts.Owners->User;
     }
 
+    // Root fills no other user's configuration directory: a root-owned file
+    // there would fail that user's later runs just the same.
     std::string home = facts.ConfigHome;
-    if (facts.Owners && facts.Owners->ConfigDirOwner != facts.Owners->User && !facts.AccountConfigHome.empty())
+    if (facts.Owners && facts.Owners->User == 0 && facts.Owners->ConfigDirOwner != 0
+        && !facts.AccountConfigHome.empty())
         home = facts.AccountConfigHome;
     if (useBeside || home.empty())
         return {beside, {}};

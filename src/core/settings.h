@@ -35,7 +35,7 @@ struct SettingsOwners {
     uint32_t AppDirOwner = 0;
     /// The owner of the per-user settings folder, or of its nearest existing
     /// parent: under `sudo -E` root still sees the caller's configuration
-    /// directory, which is not root's to fill.
+    /// directory, which is not root's to fill (root then takes its account's).
     uint32_t ConfigDirOwner = 0;
 };
 

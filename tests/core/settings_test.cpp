@@ -244,7 +244,7 @@ TEST(ChooseSettingsPlace, BesideTheExecutableOnlyWhereTheUserMayKeepIt)
         {"root's file left by sudo", "/usr/local/bin/", true, false, false, SettingsOwners{1000, 0, 1000}, own, true},
         {"writable folder that is not the user's", "/tmp/q/", false, false, true, SettingsOwners{1000, 0, 1000}, own,
          false},
-        {"read-only folder", "/opt/q/", false, false, false, SettingsOwners{1000, 0, 1000}, own, false},
+        {"read-only folder", "/opt/q/", false, false, false, SettingsOwners{1000, 0, 0}, own, false},
         {"root in a system folder", "/usr/local/bin/", false, false, true, SettingsOwners{0, 0, 0}, own, false},
         {"root in /opt", "/opt/q/", true, true, true, SettingsOwners{0, 0, 0}, own, true},
         {"root in a user's folder", "/home/u/q/", true, true, true, SettingsOwners{0, 1000, 0}, own, true},
