@@ -44,7 +44,7 @@ struct SettingsPlaceFacts {
     std::string AppDir;      // the executable's directory, ending in its separator
     std::string ConfigHome;  // the user's configuration directory; empty when there is none
     /// The account's own configuration directory (from the password database),
-    /// for when ConfigHome belongs to someone else; may be empty.
+    /// root's when ConfigHome belongs to another user; may be empty.
     std::string AccountConfigHome;
     bool FileBesideExists = false;    // anything at AppDir + SettingsFileName
     bool FileBesideWritable = false;  // a file there that the user may replace
@@ -85,7 +85,9 @@ public:
     /// `newFileEol` ends the lines of a file this store creates. While there
     /// is no file at `path`, the file at `seedPath` (if any) is read instead,
     /// and the first write starts from its text: the settings of a file
-    /// beside the executable carry over into the user's own.
+    /// beside the executable carry over into the user's own. Both halves are
+    /// needed: reading alone would drop the other stored values at the first
+    /// write, and copying at start would create a file nobody asked for.
     SettingsStore(std::string path, TextWriter writer, std::string newFileEol = "\n", std::string seedPath = {});
 
     const std::string &Path() const;
@@ -95,8 +97,9 @@ public:
 
     /// Writes "1" or "0" to the key of `tag`; any other tag writes nothing,
     /// and so does a write that would leave the file's bytes as they are (a
-    /// read-only file that already says so does not fail). Throws std::runtime_error("Unable to write to <path>") when the file
-    /// cannot be written (read-only file or directory, full disk, a file that
+    /// read-only file that already says so does not fail). Throws
+    /// std::runtime_error("Unable to write to <path>") when the file cannot
+    /// be written (read-only file or directory, full disk, a file that
     /// exists but cannot be read and so cannot be kept). Called by each box's
     /// handler right after it copied the box's state into its mirror field.
     void SaveSetting(int tag, bool value);
