@@ -24,6 +24,9 @@ fi
 
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
+# No desktop menus or file associations for the test prefix in the user's
+# home.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
 trap 'wineserver -k 2>/dev/null || true' EXIT

@@ -16,6 +16,9 @@ shift
 mkdir -p "$prefix"
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
+# No desktop menus or file associations for the test prefix in the user's
+# home.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
 out=$(mktemp "${TMPDIR:-/tmp}/quorvex-wine-run.XXXXXX")
 status=0
