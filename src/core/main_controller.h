@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -60,7 +61,8 @@ struct MainHooks {
     /// Start-up steps 7 and 8: the large and the small icon cache.
     std::function<void()> CreateIconCaches;
     /// Called by each box's handler with the box's tag, right after the
-    /// mirror field has been set. A throw ends the handler before its work.
+    /// mirror field has been set. A throw does not stop the box's work: the
+    /// handler finishes it and then lets the error go.
     std::function<void(int tag)> SaveSetting;
 };
 
@@ -168,7 +170,10 @@ private:
     void CBAutoRefreshClick();
     void CBAlwaysTopClick();
     void CBShowInfoClick();
-    void SaveSetting(CheckBox box);
+    /// The save's error, if any, held back until the box's work is done.
+    std::exception_ptr SaveSetting(CheckBox box);
+    /// Runs a box handler's work, then rethrows `unsaved`.
+    void DoBoxWork(std::exception_ptr unsaved, const std::function<void()> &work);
     std::string ExecutableDir() const;
     bool &BoxState(CheckBox box);
     EndProcessContext EndContext();

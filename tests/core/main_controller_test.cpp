@@ -191,14 +191,33 @@ TEST_F(Fixture, BoxHandlers)
     }
 }
 
-TEST_F(Fixture, FailedSaveEndsTheHandlerBeforeItsWork)
+TEST(MainController, FailedSaveIsReportedAfterTheBoxsWorkIsDone)
 {
-    Created();
-    ctl.Hooks.SaveSetting = [](int) { throw std::runtime_error("Unable to write to /opt/ondriquorvex/Quorvex.ini"); };
-    ctl.Guard([&] { ctl.SetChecked(CheckBox::AutoRefresh, true); });
-    EXPECT_TRUE(ctl.IsChecked(CheckBox::AutoRefresh));
-    EXPECT_TRUE(ctl.AutoRefresh());
-    EXPECT_EQ(rec.Log, (std::vector<std::string>{"box2=1", "error:Unable to write to /opt/ondriquorvex/Quorvex.ini"}));
+    const std::string unable = "error:Unable to write to /opt/ondriquorvex/Quorvex.ini";
+    struct Case {
+        CheckBox box;
+        bool checked;
+        bool failSnapshot;
+        std::vector<std::string> log;
+    } cases[] = {
+        {CheckBox::AutoRefresh, true, false, {"box2=1", "start", unable}},
+        {CheckBox::AlwaysTop, false, false, {"box3=0", "normal", unable}},
+        {CheckBox::ShowInfo, true, false, {"box4=1", "info", unable}},
+        {CheckBox::ShowLocal, false, false,
+         {"box1=0", "disable", "counters", "focus", "repaint", "enable", unable}},
+        // Both fail: each error is told, the save's first.
+        {CheckBox::ShowLocal, false, true, {"box1=0", "disable", "enable", unable, "error:snapshot failed"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.box));
+        World w;
+        w.Created();
+        w.ctl.Hooks.SaveSetting = [](int) { throw std::runtime_error("Unable to write to /opt/ondriquorvex/Quorvex.ini"); };
+        w.platform.FailSnapshot = c.failSnapshot;
+        w.ctl.Guard([&] { w.ctl.SetChecked(c.box, c.checked); });
+        EXPECT_EQ(w.rec.Log, c.log);
+        EXPECT_EQ(w.ctl.IsChecked(c.box), c.checked);
+    }
 }
 
 TEST_F(Fixture, ShowLocalRefreshesAfterStartUp)
