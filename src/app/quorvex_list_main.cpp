@@ -8,6 +8,7 @@
 
 #include "core/endpoint_text.h"
 #include "platform/platform.h"
+#include "platform/process_limits.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ private:
 
 int main(int argc, char **argv)
 {
+    quorvex::RaiseOpenFileLimit();
     bool json = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0) {

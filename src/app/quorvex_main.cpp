@@ -6,9 +6,11 @@
 #include "gui/qt_prompts.h"
 #include "gui/settings_binding.h"
 #include "platform/platform.h"
+#include "platform/process_limits.h"
 
 int main(int argc, char **argv)
 {
+    quorvex::RaiseOpenFileLimit();
     QApplication app(argc, argv);
     quorvex::SetupApplication();
     quorvex::QtPrompts prompts;
