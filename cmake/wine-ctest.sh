@@ -24,12 +24,24 @@ fi
 
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
+# No desktop menus or file associations for the test prefix in the user's
+# home.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
-wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-# Creates the prefix on first use (about 30 s) and starts Wine's own
-# services now, with their output detached: started from inside a test they
-# would inherit its pipes and ctest would wait for them.
+# A server that a hung or interrupted run left behind still serves the
+# prefix, together with whatever Wine processes it kept (a conhost.exe that
+# holds some pipe open), and `wineserver -p` would refuse to start a second
+# one (exit code 2). It is stopped first; -k fails when there is none.
+wineserver -k 2>/dev/null || true
+wineserver -w
+# The server, and Wine's own services that wineboot starts (creating the
+# prefix on first use, about 30 s), run with their output detached: started
+# from inside a test they would inherit its pipes and ctest would wait for
+# them.
+wineserver -p </dev/null >/dev/null 2>&1
 wine wineboot </dev/null >/dev/null 2>&1
-ctest --test-dir "$build" --output-on-failure "$@"
+# Every test has its own time limit (tests/CMakeLists.txt); this one covers
+# any that might lack it.
+ctest --test-dir "$build" --output-on-failure --timeout 120 "$@"

@@ -2,33 +2,42 @@
 // endpoints, taken the same way as the window takes it.
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "core/endpoint_text.h"
 #include "platform/platform.h"
+#include "platform/process_limits.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: quorvex-list [--json] [--help]\n"
+    "Usage: quorvex-list [--json] [-H|--no-header] [-h|--help]\n"
     "\n"
     "Prints every IPv4 TCP and UDP endpoint of this machine with its owning\n"
     "process: TCP endpoints first, then UDP, in the kernel's order.\n"
     "\n"
-    "Default: one endpoint per line, tab-separated: protocol, state number\n"
-    "(0 on UDP), local IP, local port, remote IP, remote port, PID, process\n"
-    "name, path, description, company. A backslash, tab, newline or carriage\n"
-    "return inside a field is written as \\\\, \\t, \\n or \\r.\n"
+    "Default: a header line naming the columns, then one endpoint per line,\n"
+    "tab-separated: protocol, state number (0 on UDP), local IP, local port,\n"
+    "remote IP, remote port, PID, process name, path, description, company.\n"
+    "Inside a field a backslash, tab, newline or carriage return is written\n"
+    "as \\\\, \\t, \\n or \\r, and any other control character (0x00-0x1F,\n"
+    "0x7F) as \\x and two hex digits, such as \\x1b. Other bytes pass as they\n"
+    "are.\n"
     "\n"
-    "  --json   a JSON array of objects with the keys protocol, state,\n"
-    "           localIp, localPort, remoteIp, remotePort, pid (a string),\n"
-    "           processName, processPath, description, company. Bytes that\n"
-    "           are not well-formed UTF-8 are written as \\u0080..\\u00FF with\n"
-    "           the byte's value; real characters in that range always appear\n"
-    "           as UTF-8, so such an escape always means one raw byte.\n"
-    "  --help   prints this text.\n";
+    "  -H, --no-header  leaves out the header line of the tab-separated form.\n"
+    "  --json           a JSON array of objects (UTF-8) with the keys:\n"
+    "                   protocol, state (number), stateName (such as \"LISTEN\";\n"
+    "                   null on UDP), localIp, localPort (number), remoteIp,\n"
+    "                   remotePort (number; null on UDP), pid (number; 0 when\n"
+    "                   the owner is unknown), processName, processPath,\n"
+    "                   description, company. A text that is not valid UTF-8\n"
+    "                   has each offending byte replaced by U+FFFD and is\n"
+    "                   followed by a second key, its name plus \"Bytes\" (such\n"
+    "                   as processNameBytes), giving the exact bytes in hex;\n"
+    "                   that key is present only for such texts.\n"
+    "  -h, --help       prints this text.\n";
 
 // Collects output and hands it to stdout in large blocks.
 class BufferedWriter {
@@ -54,11 +63,16 @@ private:
 
 int main(int argc, char **argv)
 {
+    quorvex::RaiseOpenFileLimit();
     bool json = false;
+    bool header = true;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0) {
+        const std::string_view argument = argv[i];
+        if (argument == "--json") {
             json = true;
-        } else if (std::strcmp(argv[i], "--help") == 0) {
+        } else if (argument == "-H" || argument == "--no-header") {
+            header = false;
+        } else if (argument == "-h" || argument == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
         } else {
@@ -81,6 +95,8 @@ int main(int argc, char **argv)
     bool first = true;
     if (json)
         writer.Buffer() += '[';
+    else if (header)
+        quorvex::AppendEndpointHeader(writer.Buffer());
     const std::pair<const char *, const std::vector<quorvex::File_Rec> *> groups[] = {
         {"TCP", &tables.TcpRecs},
         {"UDP", &tables.UdpRecs},

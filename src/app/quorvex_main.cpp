@@ -1,14 +1,25 @@
 #include <QApplication>
 
+#include <cstdio>
+
 #include "gui/app_start.h"
+#include "gui/display_check.h"
 #include "gui/host_system.h"
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
 #include "gui/settings_binding.h"
 #include "platform/platform.h"
+#include "platform/process_limits.h"
 
 int main(int argc, char **argv)
 {
+    quorvex::RaiseOpenFileLimit();
+    // Without a display QApplication would abort with a core dump.
+    if (!quorvex::HasDisplay(quorvex::CurrentDisplaySettings(argc, argv))) {
+        std::fputs("quorvex: no display to open the window on; quorvex-list prints the same connections as text.\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     quorvex::SetupApplication();
     quorvex::QtPrompts prompts;

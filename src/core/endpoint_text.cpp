@@ -7,6 +7,7 @@ namespace quorvex {
 namespace {
 
 const char kHex[] = "0123456789ABCDEF";
+const char kLowerHex[] = "0123456789abcdef";
 
 void AppendByteEscape(std::string &out, uint8_t byte)
 {
@@ -52,20 +53,50 @@ size_t Utf8SequenceLength(std::string_view text)
 void AppendLineField(std::string &out, std::string_view text)
 {
     for (char c : text) {
+        const auto byte = static_cast<uint8_t>(c);
         switch (c) {
         case '\\': out += "\\\\"; break;
         case '\t': out += "\\t"; break;
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
-        default: out += c;
+        default:
+            if (byte < 0x20 || byte == 0x7f) {
+                out += "\\x";
+                out += kLowerHex[byte >> 4];
+                out += kLowerHex[byte & 0xf];
+            } else {
+                out += c;
+            }
         }
     }
 }
 
+// A decimal text as a JSON number; null for an empty text or anything else
+// that is not one.
+void AppendJsonNumber(std::string &out, std::string_view text)
+{
+    const bool digits = !text.empty() && text.size() <= 20
+                        && text.find_first_not_of("0123456789") == std::string_view::npos
+                        && (text.size() == 1 || text[0] != '0');
+    out += digits ? text : std::string_view("null");
+}
+
+// The names of the MIB_TCP_STATE numbers, for readers of the JSON form; the
+// window shows its own texts for them.
+const char *JsonStateName(int32_t state)
+{
+    static const char *const names[] = {
+        "CLOSED",      "LISTEN",     "SYN_SENT",   "SYN_RECEIVED", "ESTABLISHED", "FIN_WAIT_1",
+        "FIN_WAIT_2",  "CLOSE_WAIT", "CLOSING",    "LAST_ACK",     "TIME_WAIT",   "DELETE_TCB",
+    };
+    return state >= 1 && state <= 12 ? names[state - 1] : nullptr;
+}
+
 }  // namespace
 
-void AppendJsonString(std::string &out, std::string_view text)
+bool AppendJsonString(std::string &out, std::string_view text)
 {
+    bool exact = true;
     out += '"';
     size_t i = 0;
     while (i < text.size()) {
@@ -78,7 +109,7 @@ void AppendJsonString(std::string &out, std::string_view text)
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c < 0x20)
+                if (c < 0x20 || c == 0x7f)
                     AppendByteEscape(out, c);
                 else
                     out += static_cast<char>(c);
@@ -88,7 +119,8 @@ void AppendJsonString(std::string &out, std::string_view text)
         }
         const size_t length = Utf8SequenceLength(text.substr(i));
         if (length == 0) {
-            AppendByteEscape(out, c);
+            out += "\xEF\xBF\xBD";  // U+FFFD
+            exact = false;
             ++i;
         } else {
             out.append(text.substr(i, length));
@@ -96,6 +128,13 @@ void AppendJsonString(std::string &out, std::string_view text)
         }
     }
     out += '"';
+    return exact;
+}
+
+void AppendEndpointHeader(std::string &out)
+{
+    out += "protocol\tstate\tlocalIp\tlocalPort\tremoteIp\tremotePort\tpid\tprocessName\tprocessPath\t"
+           "description\tcompany\n";
 }
 
 void AppendEndpointLine(std::string &out, std::string_view protocol, const File_Rec &rec)
@@ -113,21 +152,48 @@ void AppendEndpointLine(std::string &out, std::string_view protocol, const File_
 
 void AppendEndpointJson(std::string &out, std::string_view protocol, const File_Rec &rec)
 {
+    const auto key = [&](const char *name) {
+        out += ",\"";
+        out += name;
+        out += "\":";
+    };
+    // A text, and its exact bytes where the text alone cannot give them.
+    const auto text = [&](const char *name, const std::string &value) {
+        key(name);
+        if (AppendJsonString(out, value))
+            return;
+        key((std::string(name) + "Bytes").c_str());
+        out += '"';
+        for (char c : value) {
+            out += kLowerHex[static_cast<uint8_t>(c) >> 4];
+            out += kLowerHex[static_cast<uint8_t>(c) & 0xf];
+        }
+        out += '"';
+    };
     out += "{\"protocol\":";
     AppendJsonString(out, protocol);
-    out += ",\"state\":";
+    key("state");
     out += std::to_string(rec.State);
-    const std::pair<const char *, const std::string *> fields[] = {
-        {"localIp", &rec.LocalIp},         {"localPort", &rec.LocalPort},     {"remoteIp", &rec.RemoteIp},
-        {"remotePort", &rec.RemotePort},   {"pid", &rec.Pid},                 {"processName", &rec.ProcessName},
-        {"processPath", &rec.ProcessPath}, {"description", &rec.FileDescription}, {"company", &rec.CompanyName},
-    };
-    for (const auto &[key, value] : fields) {
-        out += ",\"";
-        out += key;
-        out += "\":";
-        AppendJsonString(out, *value);
+    key("stateName");
+    if (const char *stateName = JsonStateName(rec.State)) {
+        out += '"';
+        out += stateName;
+        out += '"';
+    } else {
+        out += "null";
     }
+    text("localIp", rec.LocalIp);
+    key("localPort");
+    AppendJsonNumber(out, rec.LocalPort);
+    text("remoteIp", rec.RemoteIp);
+    key("remotePort");
+    AppendJsonNumber(out, rec.RemotePort);
+    key("pid");
+    AppendJsonNumber(out, rec.Pid);
+    text("processName", rec.ProcessName);
+    text("processPath", rec.ProcessPath);
+    text("description", rec.FileDescription);
+    text("company", rec.CompanyName);
     out += '}';
 }
 

@@ -7,25 +7,38 @@
 
 namespace quorvex {
 
-// Text forms of one snapshot endpoint for the console companion.
+// Text forms of one snapshot endpoint for the console companion. Both may
+// reach a terminal, so neither lets a control character through.
+
+// The line that names the columns of AppendEndpointLine, by the keys of the
+// JSON form: protocol, state, localIp, ..., company, tab-separated.
+void AppendEndpointHeader(std::string &out);
 
 // One line: protocol, state, local IP and port, remote IP and port, PID,
 // process name, path, description, company, separated by tabs, ending in
-// '\n'. So that every endpoint stays one line of eleven fields, a backslash,
-// tab, newline or carriage return inside a text is written as \\, \t, \n, \r;
-// every other byte passes unchanged.
+// '\n'. Inside a text a backslash, tab, newline or carriage return is
+// written as \\, \t, \n, \r, and every other control character (0x00 to
+// 0x1F, 0x7F) as \x and two lower-case hex digits, such as \x1b: every
+// endpoint stays one line of eleven fields, and no escape sequence reaches
+// the terminal. Every other byte passes unchanged.
 void AppendEndpointLine(std::string &out, std::string_view protocol, const File_Rec &rec);
 
-// One JSON object with the keys protocol, state (number), localIp,
-// localPort, remoteIp, remotePort, pid (string, byte for byte the record's
-// text), processName, processPath, description, company.
+// One JSON object with the keys protocol, state (number), stateName (the
+// state's name, such as "LISTEN"; null where the number has none, as UDP's
+// 0), localIp, localPort (number), remoteIp, remotePort (number; null where
+// the record has none, as on UDP), pid (number), processName, processPath,
+// description, company. A text that is not well-formed UTF-8 is written as
+// AppendJsonString writes it, followed by a second key, its own with
+// "Bytes" appended (processNameBytes), holding the text's exact bytes as
+// lower-case hex; that key is there only for such texts.
 void AppendEndpointJson(std::string &out, std::string_view protocol, const File_Rec &rec);
 
-// A JSON string literal of 8-bit text. Well-formed UTF-8 passes unchanged
-// (except the escapes JSON requires); each byte that is not part of
-// well-formed UTF-8 is written as \u0080..\u00FF with the byte's value. As
-// real characters U+0080..U+00FF always appear as UTF-8, never escaped, those
-// escapes stand for raw bytes only, and the text can be restored exactly.
-void AppendJsonString(std::string &out, std::string_view text);
+// A JSON string literal of 8-bit text, itself well-formed UTF-8.
+// Well-formed UTF-8 passes unchanged except for the escapes JSON requires;
+// control characters (0x00 to 0x1F, 0x7F) are written as \n, \r, \t or
+// \u00XX. Each byte that is not part of a well-formed UTF-8 sequence is
+// replaced by U+FFFD. Returns false when such a replacement was made: the
+// literal then no longer gives the text back.
+bool AppendJsonString(std::string &out, std::string_view text);
 
 }  // namespace quorvex

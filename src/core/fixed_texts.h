@@ -52,6 +52,12 @@ inline constexpr const char *ProcInfoPathLabel = "文件路径: ";
 inline constexpr const char *ProcInfoLocateLink = "定位文件";
 inline constexpr const char *ProcInfoOkButton = "确定";
 
+// What a screen reader announces for controls whose text alone says little;
+// %1 is the counter's value.
+inline constexpr const char *AppCountAccessibleName = "已连接或尝试连接网络的程序数：%1";
+inline constexpr const char *NetCountAccessibleName = "连接数：%1";
+inline constexpr const char *ListAccessibleName = "网络连接列表";
+
 // The maker's pages; the one place that names them.
 inline constexpr const char *HomePageUrl = "https://ondriquorvex.example.org/";
 inline constexpr const char *UpdateUrl = "https://ondriquorvex.example.org/update.html";

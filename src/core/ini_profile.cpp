@@ -1,5 +1,6 @@
 #include "core/ini_profile.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -45,7 +46,7 @@ enum class LineKind { Blank, Comment, Header, Entry };
 
 struct Line {
     std::size_t Begin = 0;    // first byte of the line
-    std::size_t End = 0;      // end of its content, before CR LF or LF
+    std::size_t End = 0;      // end of its content, before CR LF, LF or CR
     std::size_t Next = 0;     // first byte of the following line
     LineKind Kind = LineKind::Blank;
     std::string_view Name;    // section name of a header, key of an entry
@@ -89,19 +90,16 @@ Line Classify(std::string_view text, std::size_t begin, std::size_t end, std::si
     return line;
 }
 
+// Lines end in CR LF, LF or a bare CR, as the profile functions take them.
 std::vector<Line> SplitLines(std::string_view text)
 {
     std::vector<Line> lines;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t nl = text.find('\n', pos);
-        std::size_t end, next;
-        if (nl == std::string_view::npos) {
-            end = next = text.size();
-        } else {
-            next = nl + 1;
-            end = (nl > pos && text[nl - 1] == '\r') ? nl - 1 : nl;
-        }
+        const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+        std::size_t next = end;
+        if (next < text.size())
+            next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
         lines.push_back(Classify(text, pos, end, next));
         pos = next;
     }
@@ -114,23 +112,24 @@ struct Lookup {
     int LastInSection = -1;  // last header or entry line of that section
 };
 
+// Only the first section of the name counts: its later namesakes are
+// neither read nor written, whatever keys they hold.
 Lookup Find(const std::vector<Line> &lines, std::string_view section, std::string_view key)
 {
     Lookup found;
     bool inSection = false;
-    bool inFirstSection = false;
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
         const Line &line = lines[i];
         if (line.Kind == LineKind::Header) {
+            if (inSection)
+                break;
             inSection = EqualsIgnoreAsciiCase(line.Name, section);
-            inFirstSection = inSection && found.Section < 0;
-            if (inFirstSection) {
+            if (inSection) {
                 found.Section = i;
                 found.LastInSection = i;
             }
         } else if (line.Kind == LineKind::Entry && inSection) {
-            if (inFirstSection)
-                found.LastInSection = i;
+            found.LastInSection = i;
             if (found.Entry < 0 && EqualsIgnoreAsciiCase(line.Name, key))
                 found.Entry = i;
         }
@@ -138,12 +137,15 @@ Lookup Find(const std::vector<Line> &lines, std::string_view section, std::strin
     return found;
 }
 
+// The ending of the text's first line: a file keeps its style, CR-only too.
 std::string_view LineEnding(std::string_view text, std::string_view fallback)
 {
-    const std::size_t nl = text.find('\n');
-    if (nl == std::string_view::npos)
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string_view::npos)
         return fallback;
-    return (nl > 0 && text[nl - 1] == '\r') ? std::string_view("\r\n") : std::string_view("\n");
+    if (text[end] == '\n')
+        return "\n";
+    return (end + 1 < text.size() && text[end + 1] == '\n') ? std::string_view("\r\n") : std::string_view("\r");
 }
 
 }  // namespace
@@ -183,12 +185,16 @@ std::string WriteProfileString(std::string_view text, std::string_view section, 
         result.append(text.substr(0, after.Next));
         if (after.Next == after.End)  // the last line of the text, without an ending
             result.append(eol);
-        result.append(key).append("=").append(value).append(eol);
+        result.append(key).append("=").append(value);
+        // A CR right before a line that is empty and ends in LF would make
+        // one CR LF of the two and swallow that line.
+        const bool lfFollows = after.Next < text.size() && text[after.Next] == '\n';
+        result.append(eol == "\r" && lfFollows ? std::string_view("\r\n") : eol);
         result.append(text.substr(after.Next));
         return result;
     }
     result.append(text);
-    if (!text.empty() && text.back() != '\n')
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r')
         result.append(eol);
     result.append("[").append(section).append("]").append(eol);
     result.append(key).append("=").append(value).append(eol);

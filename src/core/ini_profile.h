@@ -8,12 +8,13 @@
 namespace quorvex {
 
 // Profile (INI) text, read and written the way the Windows profile functions
-// treat such a file, but as pure text in, text out. Lines end in LF or CR LF;
-// a line "[name]" opens a section; a line "key=value" (or a bare "key") is an
+// treat such a file, but as pure text in, text out. Lines end in CR LF, LF
+// or a bare CR; a line "[name]" opens a section; a line "key=value" (or a bare "key") is an
 // entry of the section above it. Section and key names are trimmed of blanks
 // and matched without regard to ASCII letter case. Lines before the first
 // section belong to none. When a section or key occurs more than once, the
-// first one in the file counts, for reading and writing alike.
+// first one in the file counts, for reading and writing alike: a later
+// section of the same name is ignored, even for a key the first one lacks.
 
 /// The value of `key` in `section`: trimmed of blanks, one pair of enclosing
 /// quotes removed, cut to at most 2047 bytes. nullopt when the section or the
@@ -27,8 +28,8 @@ std::optional<std::string> ReadProfileString(std::string_view text, std::string_
 ///   it has none), so blank lines and comments that close the section stay
 ///   in front of the next one;
 /// - a missing section is appended at the end of the text.
-/// New lines end the way the text's first line does; a text without any line
-/// ending uses `newFileEol`.
+/// New lines end the way the text's first line does (CR LF, LF or CR); a text
+/// without any line ending uses `newFileEol`.
 std::string WriteProfileString(std::string_view text, std::string_view section, std::string_view key,
                                std::string_view value, std::string_view newFileEol);
 

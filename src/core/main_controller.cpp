@@ -84,9 +84,14 @@ void MainController::RefreshList()
     m_view.RepaintList();
 }
 
-bool MainController::FormCloseQuery()
+bool MainController::FormCloseQuery(CloseCause cause)
 {
-    if (m_sessionEndAgreed)
+    // An agreement covers the one close that ends its session. A logout
+    // cancelled elsewhere never brings that close, and the user's own close
+    // afterwards must ask again.
+    const bool agreed = m_sessionEndAgreed && cause == CloseCause::SessionEnd;
+    m_sessionEndAgreed = false;
+    if (agreed)
         return true;
     const std::string &question =
         m_texts.ExitConfirmMsg.empty() ? SystemText(texts::ExitConfirmMsg) : m_texts.ExitConfirmMsg;
@@ -95,8 +100,14 @@ bool MainController::FormCloseQuery()
 
 bool MainController::SessionEndQuery()
 {
+    m_sessionEndAgreed = false;
     m_sessionEndAgreed = FormCloseQuery();
     return m_sessionEndAgreed;
+}
+
+void MainController::SessionEndCancelled()
+{
+    m_sessionEndAgreed = false;
 }
 
 void MainController::BTNRefreshClick()
@@ -235,44 +246,71 @@ void MainController::SetMirror(CheckBox box, bool value)
     }
 }
 
-void MainController::SaveSetting(CheckBox box)
+std::exception_ptr MainController::SaveSetting(CheckBox box)
 {
-    if (Hooks.SaveSetting)
+    if (!Hooks.SaveSetting)
+        return nullptr;
+    try {
         Hooks.SaveSetting(static_cast<int>(box));
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+void MainController::DoBoxWork(std::exception_ptr unsaved, const std::function<void()> &work)
+{
+    // Only the remembering failed: the window still does what the box shows,
+    // and the save's error leaves the handler after the work, so that the
+    // report (or, at start, the settings load) gets it as before.
+    if (!unsaved) {
+        work();
+        return;
+    }
+    try {
+        work();
+    } catch (...) {
+        // Both failed: the save's error is told here, the work's by whoever
+        // runs the handler. At start the settings load drops both.
+        if (!m_initializing)
+            Guard([&] { std::rethrow_exception(unsaved); });
+        throw;
+    }
+    std::rethrow_exception(unsaved);
 }
 
 void MainController::CBShowLocalClick()
 {
     m_showLocal = m_cbShowLocal;
-    SaveSetting(CheckBox::ShowLocal);
-    // The settings load at start sets the box before the first fill, which
-    // reads it anyway; a refresh then would only scan twice.
-    if (!m_initializing)
-        BTNRefreshClick();
+    DoBoxWork(SaveSetting(CheckBox::ShowLocal), [this] {
+        // The settings load at start sets the box before the first fill,
+        // which reads it anyway; a refresh then would only scan twice.
+        if (!m_initializing)
+            BTNRefreshClick();
+    });
 }
 
 void MainController::CBAutoRefreshClick()
 {
     m_autoRefresh = m_cbAutoRefresh;
-    SaveSetting(CheckBox::AutoRefresh);
-    if (m_cbAutoRefresh)
-        m_view.StartRefreshTimer();
-    else
-        m_view.StopRefreshTimer();
+    DoBoxWork(SaveSetting(CheckBox::AutoRefresh), [this] {
+        if (m_cbAutoRefresh)
+            m_view.StartRefreshTimer();
+        else
+            m_view.StopRefreshTimer();
+    });
 }
 
 void MainController::CBAlwaysTopClick()
 {
     m_alwaysTop = m_cbAlwaysTop;
-    SaveSetting(CheckBox::AlwaysTop);
-    m_view.SetTopmost(m_cbAlwaysTop);
+    DoBoxWork(SaveSetting(CheckBox::AlwaysTop), [this] { m_view.SetTopmost(m_cbAlwaysTop); });
 }
 
 void MainController::CBShowInfoClick()
 {
     m_showInfo = m_cbShowInfo;
-    SaveSetting(CheckBox::ShowInfo);
-    m_view.SetInfoColumnsVisible(m_cbShowInfo);
+    DoBoxWork(SaveSetting(CheckBox::ShowInfo), [this] { m_view.SetInfoColumnsVisible(m_cbShowInfo); });
 }
 
 }  // namespace quorvex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -63,7 +64,8 @@ struct MainHooks {
     /// small icon cache.
     std::function<void()> CreateIconCaches;
     /// Called by each box's handler with the box's tag, right after the
-    /// mirror field has been set. A throw ends the handler before its work.
+    /// mirror field has been set. A throw does not stop the box's work: the
+    /// handler finishes it and then lets the error go.
     std::function<void(int tag)> SaveSetting;
 };
 
@@ -104,12 +106,22 @@ public:
     void Guard(const std::function<void()> &handler) noexcept;
 
     void FormCreate();
+
+    /// Who asks the window to close: the user (close button, system menu,
+    /// Alt+F4), or the program's own quit, which follows an agreed end of
+    /// the desktop session.
+    enum class CloseCause { User, SessionEnd };
     /// True when the window may close (the user answered Yes).
-    bool FormCloseQuery();
+    bool FormCloseQuery(CloseCause cause = CloseCause::User);
     /// The desktop session is ending (logout, shutdown): the same question
-    /// decides whether it may. After a Yes the toolkit closes the window as
-    /// the session ends, and that close does not ask a second time.
+    /// decides whether it may. After a Yes the quit that ends the session
+    /// closes the window without a second question, once; the agreement is
+    /// for that one session end only. A close by the user asks again.
     bool SessionEndQuery();
+    /// The session end was cancelled (by another program or the user) or is
+    /// over without closing the window: the agreement lapses. Called by a
+    /// front-end whose system says so.
+    void SessionEndCancelled();
 
     void BTNRefreshClick();
     void Timer1Timer();
@@ -161,7 +173,10 @@ private:
     void CBAutoRefreshClick();
     void CBAlwaysTopClick();
     void CBShowInfoClick();
-    void SaveSetting(CheckBox box);
+    /// The save's error, if any, held back until the box's work is done.
+    std::exception_ptr SaveSetting(CheckBox box);
+    /// Runs a box handler's work, then rethrows `unsaved`.
+    void DoBoxWork(std::exception_ptr unsaved, const std::function<void()> &work);
     std::string ExecutableDir() const;
     bool &BoxState(CheckBox box);
     EndProcessContext EndContext();

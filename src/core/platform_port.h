@@ -23,9 +23,11 @@ public:
     /// with an empty Mark; both arrays are replaced wholesale.
     /// Failure: a lookup that fails for one endpoint leaves that field empty
     /// (PID 0 when the owner is unknown) and the snapshot goes on; a table
-    /// that cannot be read at all gives no rows. Throws std::runtime_error
-    /// only when the snapshot cannot be taken at all; the caller then leaves
-    /// its list unchanged.
+    /// that the system does not have gives no rows. Linux: a table that it
+    /// has but that cannot be read, even on a second try, makes the call
+    /// throw rather than give it as empty; Windows: a failed table call
+    /// gives no rows. Throws std::runtime_error only when the snapshot cannot
+    /// be taken; the caller then leaves its list unchanged.
     virtual void GetTcpUdpTable(TcpUdpTables &tables) = 0;
 
     /// Called once at start, right before the first snapshot. True when the

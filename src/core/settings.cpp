@@ -44,19 +44,51 @@ const char *SettingKey(int tag)
     }
 }
 
-std::string ChooseSettingsPath(const std::string &appDir, bool appDirWritable, bool fileBesideExists,
-                               const std::string &configHome)
+namespace {
+
+bool InSystemFolder(const std::string &dir)
 {
-    if (appDirWritable || fileBesideExists || configHome.empty())
-        return appDir + SettingsFileName;
-    std::string dir = configHome;
-    if (dir.back() != '/')
-        dir += '/';
-    return dir + "OndriQuorvex/" + SettingsFileName;
+    for (const char *system : {"/usr/", "/bin/", "/sbin/", "/lib/", "/lib32/", "/lib64/", "/libx32/", "/opt/"}) {
+        if (dir.starts_with(system))
+            return true;
+    }
+    return false;
 }
 
-SettingsStore::SettingsStore(std::string path, TextWriter writer, std::string newFileEol)
-    : m_path(std::move(path)), m_writer(std::move(writer)), m_newFileEol(std::move(newFileEol))
+}  // namespace
+
+SettingsPlace ChooseSettingsPlace(const SettingsPlaceFacts &facts)
+{
+    const std::string beside = facts.AppDir + SettingsFileName;
+    bool useBeside;
+    if (!facts.Owners) {
+        useBeside = facts.FileBesideExists ? facts.FileBesideWritable : facts.AppDirWritable;
+    } else if (facts.Owners->User == 0) {
+        // Root may write anywhere, so writability tells nothing about whose
+        // folder it is.
+        useBeside = facts.Owners->AppDirOwner == 0 && !InSystemFolder(facts.AppDir)
+                    && (facts.FileBesideExists ? facts.FileBesideWritable : facts.AppDirWritable);
+    } else {
+        useBeside = facts.FileBesideExists ? facts.FileBesideWritable
+                                           : facts.AppDirWritable && facts.Owners->AppDirOwner == facts.Owners->User;
+    }
+
+    // Root fills no other user's configuration directory: a root-owned file
+    // there would fail that user's later runs just the same.
+    std::string home = facts.ConfigHome;
+    if (facts.Owners && facts.Owners->User == 0 && facts.Owners->ConfigDirOwner != 0
+        && !facts.AccountConfigHome.empty())
+        home = facts.AccountConfigHome;
+    if (useBeside || home.empty())
+        return {beside, {}};
+    if (home.back() != '/')
+        home += '/';
+    return {home + "OndriQuorvex/" + SettingsFileName, facts.FileBesideExists ? beside : std::string()};
+}
+
+SettingsStore::SettingsStore(std::string path, TextWriter writer, std::string newFileEol, std::string seedPath)
+    : m_path(std::move(path)), m_writer(std::move(writer)), m_newFileEol(std::move(newFileEol)),
+      m_seedPath(std::move(seedPath))
 {
 }
 
@@ -70,7 +102,10 @@ SettingsValues SettingsStore::Read() const
     SettingsValues values;
     std::string text;
     try {
-        if (ReadTextFile(m_path, text) != FileReadResult::Ok)
+        FileReadResult result = ReadTextFile(m_path, text);
+        if (result == FileReadResult::Missing && !m_seedPath.empty())
+            result = ReadTextFile(m_seedPath, text);
+        if (result != FileReadResult::Ok)
             return values;
         values.ShowLocal = ProfileBool(ReadProfileString(text, SettingsSection, "ShowLocal"), values.ShowLocal);
         values.AutoRefresh = ProfileBool(ReadProfileString(text, SettingsSection, "AutoRefresh"), values.AutoRefresh);
@@ -90,11 +125,20 @@ void SettingsStore::SaveSetting(int tag, bool value)
     bool written = false;
     try {
         std::string text;
+        FileReadResult result = ReadTextFile(m_path, text);
+        // A seed that cannot be read leaves nothing to carry over; the
+        // user's own file starts empty then.
+        if (result == FileReadResult::Missing && !m_seedPath.empty()
+            && ReadTextFile(m_seedPath, text) != FileReadResult::Ok)
+            text.clear();
         // A file that is there but cannot be read is not overwritten: its
         // other sections and keys would be lost.
-        if (ReadTextFile(m_path, text) != FileReadResult::Failed) {
+        if (result != FileReadResult::Failed) {
             const std::string updated =
                 WriteProfileString(text, SettingsSection, key, value ? "1" : "0", m_newFileEol);
+            // What is read would not change: nothing to write, nothing to fail.
+            if (updated == text)
+                return;
             written = m_writer && m_writer(m_path, updated);
         }
     } catch (...) {

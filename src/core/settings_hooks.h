@@ -19,9 +19,9 @@ using SettingsStoreFactory = std::function<SettingsStore(const std::string &appD
 /// differs from its initial state through SetChecked, so that its handler
 /// runs as for a click; a failure there ends the setting of boxes silently.
 /// From then on every box handler writes its mirror field to its key; a
-/// failed write throws "Unable to write to <path>" out of the handler, which
-/// the controller's Guard turns into the error report. Install before
-/// FormCreate runs.
+/// failed write throws "Unable to write to <path>", which the handler lets
+/// go once the box's work is done and the controller's Guard turns into the
+/// error report. Install before FormCreate runs.
 void AttachSettings(MainController &controller, SettingsStoreFactory openStore);
 
 }  // namespace quorvex

@@ -94,16 +94,28 @@ void ListHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
 
 bool ListHeader::onDivider(int x) const
 {
-    // Mirrors where QHeaderView starts a resize: near the right edge of a
-    // section, or the left edge of the next one.
+    // Where QHeaderView starts a resize: near the right edge of a section,
+    // which then is the one resized, or near the left edge of a section,
+    // where the nearest visible section before it is. Only a section the
+    // user may resize makes a divider there; the left edge of the first
+    // visible section, and both edges of the fixed manage column, are
+    // ordinary parts of the caption and take clicks.
     const int margin = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, this);
-    const int visual = visualIndexAt(x);
+    int visual = visualIndexAt(x);
     if (visual < 0)
         return false;
     const int logical = logicalIndex(visual);
     const int pos = sectionViewportPosition(logical);
-    const int size = sectionSize(logical);
-    return x < pos + margin || x > pos + size - margin;
+    int handle = -1;
+    if (x < pos + margin) {
+        while (--visual >= 0 && handle < 0) {
+            if (!isSectionHidden(logicalIndex(visual)))
+                handle = logicalIndex(visual);
+        }
+    } else if (x > pos + sectionSize(logical) - margin) {
+        handle = logical;
+    }
+    return handle >= 0 && sectionResizeMode(handle) == QHeaderView::Interactive;
 }
 
 bool ListHeader::startPress(QMouseEvent *event)

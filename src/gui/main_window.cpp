@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -85,6 +87,15 @@ QString MailLinkHtml(const QColor &colour)
         .arg(address, colour.name());
 }
 
+// Qt describes a plain top-level widget as a client area, which screen
+// readers announce as a filler; the main window is a window.
+QAccessibleInterface *MainWindowAccessible(const QString &className, QObject *object)
+{
+    if (className != QLatin1String(MainWindow::staticMetaObject.className()) || !object || !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options,
@@ -93,6 +104,11 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
       m_controller(platform, m_list, *this, prompts, shell, std::move(options)),
       m_windowController(m_list, m_controller, *this), m_shell(shell)
 {
+    static const bool accessibleFactoryInstalled = [] {
+        QAccessible::installFactory(MainWindowAccessible);
+        return true;
+    }();
+    (void)accessibleFactoryInstalled;
     setObjectName(QStringLiteral("FormQuorvex"));
     setWindowTitle(FromFixedText(texts::InitialCaption));
     QFont font(QStringLiteral("Arial"));
@@ -114,9 +130,11 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     bottom->setFixedHeight(BottomBarHeight);
     BuildTopBar(top);
     BuildBottomBar(bottom);
+    SetCounters(0, 0);
 
     m_model = new ConnectionModel(m_list, this);
     m_view = CreateListView();
+    m_view->setAccessibleName(QString::fromUtf8(texts::ListAccessibleName));
     m_view->setModel(m_model);
     ConfigureColumns();
     m_rowMenu = new RowMenu(m_controller.MenuState(), this);
@@ -370,8 +388,13 @@ void MainWindow::ShowSort(int, SortDirection)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A close from the window system (close button, system menu, Alt+F4)
+    // is the user's; the application's quit, which follows an agreed end of
+    // the session, closes its windows itself.
+    const auto cause = event->spontaneous() ? MainController::CloseCause::User
+                                            : MainController::CloseCause::SessionEnd;
     bool mayClose = false;
-    RunHandler([&] { mayClose = m_controller.FormCloseQuery(); });
+    RunHandler([&] { mayClose = m_controller.FormCloseQuery(cause); });
     if (mayClose) {
         m_timer->stop();
         event->accept();
@@ -445,6 +468,8 @@ void MainWindow::SetCounters(int appCount, int netCount)
 {
     m_labAppCount->setText(QString::number(appCount));
     m_labNetCount->setText(QString::number(netCount));
+    m_labAppCount->setAccessibleName(QString::fromUtf8(texts::AppCountAccessibleName).arg(appCount));
+    m_labNetCount->setAccessibleName(QString::fromUtf8(texts::NetCountAccessibleName).arg(netCount));
 }
 
 std::string MainWindow::Caption() const

@@ -19,6 +19,10 @@ bool WriteFileAtomically(const std::string &path, std::string_view data);
 /// rule WriteFileAtomically applies.
 bool IsWritableDirectory(const std::string &dir);
 
+/// True when `path` names an existing file that WriteFileAtomically may
+/// replace (a link's target, by the same rules).
+bool IsReplaceableFile(const std::string &path);
+
 /// True when anything (file, directory, link) exists at `path`.
 bool PathExists(const std::string &path);
 

@@ -2,16 +2,18 @@
 
 #include <string>
 
+#include "core/settings.h"
+
 namespace quorvex {
 
-/// The settings file's full path for the executable's directory `appDir`
-/// (with its trailing separator): beside the executable when that directory
-/// is writable or already holds the file, otherwise in the user's
-/// configuration directory (see ChooseSettingsPath).
-std::string SettingsFilePath(const std::string &appDir);
+/// Where the settings file of the executable's directory `appDir` (with its
+/// trailing separator) lives: the facts about the places it could go, found
+/// here, decided by ChooseSettingsPlace. Called once, at start-up.
+SettingsPlace SettingsFilePlace(const std::string &appDir);
 
 /// The user's configuration directory (XDG_CONFIG_HOME, else ~/.config on
-/// Linux); empty when it cannot be had.
+/// Linux; the roaming application data folder on Windows); empty when it
+/// cannot be had.
 std::string UserConfigDirectory();
 
 /// Writes the settings text: creates the file's directory when it is missing,

@@ -10,12 +10,14 @@ endfunction()
 
 # Usage on stdout with 0 when asked; on stderr with 2 for any unknown
 # argument, also after a valid one, and nothing on stdout then.
-run_list(out err rc --help)
-string(FIND "${out}" "Usage: quorvex-list" at)
-if(NOT rc EQUAL 0 OR NOT at EQUAL 0)
-  message(FATAL_ERROR "--help: exit ${rc}, stdout: ${out}")
-endif()
-foreach(args "--bogus" "--json;-x" "json")
+foreach(help -h --help)
+  run_list(out err rc ${help})
+  string(FIND "${out}" "Usage: quorvex-list" at)
+  if(NOT rc EQUAL 0 OR NOT at EQUAL 0)
+    message(FATAL_ERROR "${help}: exit ${rc}, stdout: ${out}")
+  endif()
+endforeach()
+foreach(args "--bogus" "--json;-x" "json" "-hH")
   run_list(out err rc ${args})
   string(FIND "${err}" "Usage: quorvex-list" at)
   if(NOT rc EQUAL 2 OR NOT out STREQUAL "" OR at EQUAL -1)
@@ -23,12 +25,22 @@ foreach(args "--bogus" "--json;-x" "json")
   endif()
 endforeach()
 
-# Default form: eleven tab-separated fields a line, the TCP lines first, and
-# UDP lines with state 0 and no remote end.
+# Default form: a header line naming the columns, then eleven tab-separated
+# fields a line, the TCP lines first, and UDP lines with state 0 and no
+# remote end. -H leaves out the header and nothing else.
+run_list(bare err rc -H)
 run_list(out err rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "default form: exit ${rc}: ${err}")
 endif()
+set(header "protocol\tstate\tlocalIp\tlocalPort\tremoteIp\tremotePort\tpid\tprocessName\tprocessPath\tdescription\tcompany\n")
+string(FIND "${out}" "${header}" at)
+string(FIND "${bare}" "protocol\t" bare_at)
+if(NOT at EQUAL 0 OR NOT bare_at EQUAL -1)
+  message(FATAL_ERROR "header at ${at} (not 0), or at ${bare_at} with -H: ${out}")
+endif()
+string(LENGTH "${header}" header_length)
+string(SUBSTRING "${out}" ${header_length} -1 out)
 # Plain list items, whatever a path holds: no field may split a line or join two.
 string(REPLACE ";" "," out "${out}")
 string(REPLACE "[" "(" out "${out}")
@@ -54,7 +66,8 @@ foreach(line IN LISTS lines)
   endif()
 endforeach()
 
-# JSON form: one well-formed array of objects with the eleven keys.
+# JSON form: one well-formed array of objects with the eleven keys and the
+# state's name; numbers where the text form has numbers.
 run_list(json err rc --json)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "--json: exit ${rc}: ${err}")
@@ -64,15 +77,16 @@ if(NOT json_error STREQUAL "NOTFOUND")
   message(FATAL_ERROR "--json output does not parse: ${json_error}")
 endif()
 if(count GREATER 0)
-  string(JSON members LENGTH "${json}" 0)
-  string(JSON state_type TYPE "${json}" 0 state)
-  if(NOT members EQUAL 11 OR NOT state_type STREQUAL "NUMBER")
-    message(FATAL_ERROR "first object: ${members} members, state a ${state_type}")
-  endif()
-  foreach(key protocol localIp localPort remoteIp remotePort pid processName processPath description company)
+  foreach(key_types protocol:STRING state:NUMBER stateName:STRING,NULL localIp:STRING localPort:NUMBER
+                    remoteIp:STRING remotePort:NUMBER,NULL pid:NUMBER processName:STRING processPath:STRING
+                    description:STRING company:STRING)
+    string(REPLACE ":" ";" key_types "${key_types}")
+    list(GET key_types 0 key)
+    list(GET key_types 1 types)
     string(JSON type ERROR_VARIABLE json_error TYPE "${json}" 0 ${key})
-    if(NOT type STREQUAL "STRING")
-      message(FATAL_ERROR "key ${key} of the first object: ${type} ${json_error}")
+    string(FIND ",${types}," ",${type}," known)
+    if(known EQUAL -1)
+      message(FATAL_ERROR "first object, key ${key}: ${type} ${json_error}")
     endif()
   endforeach()
 endif()

@@ -52,8 +52,7 @@ bool IsUtf8(std::string_view text)
     return true;
 }
 
-// Reads a literal back into bytes by the documented rule: \u0080..\u00FF is
-// one raw byte; everything else as JSON says (only \u00XX escapes occur).
+// Reads a JSON literal back into bytes (only \u00XX escapes occur).
 std::string Unjson(std::string_view literal)
 {
     std::string bytes;
@@ -81,32 +80,31 @@ std::string Unjson(std::string_view literal)
 
 TEST(EndpointText, JsonStrings)
 {
+    const std::string fffd = "\xEF\xBF\xBD";
     const std::pair<std::string, std::string> cases[] = {
         {"", R"("")"},
         {"plain /usr/bin/x", R"("plain /usr/bin/x")"},
         {"q\"b\\s/", R"("q\"b\\s/")"},
-        {"\t\n\r\x01\x1f\x7f", "\"\\t\\n\\r\\u0001\\u001F\x7f\""},
+        {"\t\n\r\x01\x1f\x7f", R"("\t\n\r\u0001\u001F\u007F")"},
         {"网络 é", "\"网络 é\""},
-        {"\xC3", R"("\u00C3")"},                      // cut-off sequence
-        {"\xC3(", R"("\u00C3(")"},                    // lead without continuation
-        {"\xC0\x80", R"("\u00C0\u0080")"},            // overlong NUL
-        {"\xE0\x9F\xBF", R"("\u00E0\u009F\u00BF")"},  // overlong three-byte
-        {"\xED\xA0\x80", R"("\u00ED\u00A0\u0080")"},  // surrogate
-        {"\xF4\x90\x80\x80", R"("\u00F4\u0090\u0080\u0080")"},  // above U+10FFFF
-        {"\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""},            // U+1F600 passes
-        {"x) (y \xff\xfez)", R"j("x) (y \u00FF\u00FEz)")j"},
+        {"\xC3", "\"" + fffd + "\""},                           // cut-off sequence
+        {"\xC3(", "\"" + fffd + "(\""},                         // lead without continuation
+        {"\xC0\x80", "\"" + fffd + fffd + "\""},                // overlong NUL
+        {"\xE0\x9F\xBF", "\"" + fffd + fffd + fffd + "\""},     // overlong three-byte
+        {"\xED\xA0\x80", "\"" + fffd + fffd + fffd + "\""},     // surrogate
+        {"\xF4\x90\x80\x80", "\"" + fffd + fffd + fffd + fffd + "\""},  // above U+10FFFF
+        {"\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""},           // U+1F600 passes
     };
     for (const auto &[text, literal] : cases)
         EXPECT_EQ(Json(text), literal) << text;
 }
 
-TEST(EndpointText, JsonStringsAreUtf8AndLossless)
+TEST(EndpointText, JsonStringsAreUtf8AndExactWhenTheTextIs)
 {
     std::mt19937 random(20261209);
-    const std::string pieces[] = {"a", "é", "网", "\xF0\x9F\x98\x80", "\"", "\\", "\n", "\x01"};
+    const std::string pieces[] = {"a", "é", "网", "\xF0\x9F\x98\x80", "\"", "\\", "\n", "\x01", "\x7f"};
     for (int round = 0; round < 3000; ++round) {
         std::string text;
-        bool wellFormed = true;
         const int length = static_cast<int>(random() % 12);
         for (int k = 0; k < length; ++k) {
             if (random() % 3 == 0) {
@@ -115,15 +113,15 @@ TEST(EndpointText, JsonStringsAreUtf8AndLossless)
                 text += pieces[random() % std::size(pieces)];
             }
         }
-        wellFormed = IsUtf8(text);
-        const std::string literal = Json(text);
+        std::string literal;
+        const bool exact = AppendJsonString(literal, text);
         ASSERT_TRUE(IsUtf8(literal)) << literal;
-        ASSERT_EQ(Unjson(literal), text) << literal;
-        if (wellFormed) {
-            // Well-formed text never needs a byte escape.
-            for (size_t at = literal.find("\\u00"); at != std::string::npos; at = literal.find("\\u00", at + 1))
-                ASSERT_LT(literal[at + 4], '8') << literal;
+        ASSERT_EQ(exact, IsUtf8(text)) << literal;
+        if (exact) {
+            ASSERT_EQ(Unjson(literal), text) << literal;
         }
+        for (char c : literal)
+            ASSERT_FALSE(static_cast<uint8_t>(c) < 0x20 || c == 0x7f) << literal;
     }
 }
 
@@ -135,16 +133,24 @@ TEST(EndpointText, LinesAndObjects)
                        .RemoteIp = "10.0.0.2",
                        .RemotePort = "65535",
                        .Pid = "4294967295",
-                       .ProcessName = "a\tb\\c\nd",
+                       .ProcessName = "a\tb\\c\nd\x1b[31m\x7f",
                        .ProcessPath = "/usr/bin/a\xff",
                        .FileDescription = "GNU tool",
-                       .CompanyName = "",
+                       .CompanyName = "\xC3\xBF",  // the letter ÿ, not the byte FF
                        .Mark = "ok",  // never printed
                        .StartTime = 7};
 
     std::string line;
     AppendEndpointLine(line, "TCP", rec);
-    EXPECT_EQ(line, "TCP\t5\t127.0.0.1\t80\t10.0.0.2\t65535\t4294967295\ta\\tb\\\\c\\nd\t/usr/bin/a\xff\tGNU tool\t\n");
+    EXPECT_EQ(line, "TCP\t5\t127.0.0.1\t80\t10.0.0.2\t65535\t4294967295\ta\\tb\\\\c\\nd\\x1b[31m\\x7f\t/usr/bin/a\xff"
+                    "\tGNU tool\t\xC3\xBF\n");
+    std::string object;
+    AppendEndpointJson(object, "TCP", rec);
+    EXPECT_EQ(object, "{\"protocol\":\"TCP\",\"state\":5,\"stateName\":\"ESTABLISHED\",\"localIp\":\"127.0.0.1\","
+                      "\"localPort\":80,\"remoteIp\":\"10.0.0.2\",\"remotePort\":65535,\"pid\":4294967295,"
+                      "\"processName\":\"a\\tb\\\\c\\nd\\u001B[31m\\u007F\",\"processPath\":\"/usr/bin/a\xEF\xBF\xBD\","
+                      "\"processPathBytes\":\"2f7573722f62696e2f61ff\",\"description\":\"GNU tool\","
+                      "\"company\":\"\xC3\xBF\"}");
 
     const File_Rec udp{.State = 0,
                        .LocalIp = "0.0.0.0",
@@ -158,10 +164,11 @@ TEST(EndpointText, LinesAndObjects)
                        .CompanyName = "",
                        .Mark = "",
                        .StartTime = 0};
-    std::string object;
+    object.clear();
     AppendEndpointJson(object, "UDP", udp);
-    EXPECT_EQ(object, R"({"protocol":"UDP","state":0,"localIp":"0.0.0.0","localPort":"53","remoteIp":"",)"
-                      R"("remotePort":"","pid":"0","processName":"","processPath":"","description":"","company":""})");
+    EXPECT_EQ(object, R"({"protocol":"UDP","state":0,"stateName":null,"localIp":"0.0.0.0","localPort":53,)"
+                      R"("remoteIp":"","remotePort":null,"pid":0,"processName":"","processPath":"",)"
+                      R"("description":"","company":""})");
     std::string empty;
     AppendEndpointLine(empty, "UDP", udp);
     EXPECT_EQ(empty, "UDP\t0\t0.0.0.0\t53\t\t\t0\t\t\t\t\n");

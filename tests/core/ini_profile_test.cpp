@@ -84,7 +84,9 @@ TEST(ReadProfileString, Cases)
         {"bare key is empty", "[Set]\nShowLocal\n", "ShowLocal", ""},
         {"empty value", "[Set]\nShowLocal=\n", "ShowLocal", ""},
         {"first of two keys", "[Set]\nShowLocal=1\nShowLocal=0\n", "ShowLocal", "1"},
-        {"first of two sections", "[Set]\nA=1\n[Set]\nShowLocal=0\n", "ShowLocal", "0"},
+        {"only the first of two sections", "[Set]\nA=1\n[Set]\nShowLocal=0\n", "ShowLocal", std::nullopt},
+        {"bare CR ends a line", "[Set]\rShowLocal=0\r", "ShowLocal", "0"},
+        {"mixed endings", "[X]\r\nShowLocal=1\r[Set]\nShowLocal=2\r", "ShowLocal", "2"},
         {"key in another section", "[Other]\nShowLocal=0\n[Set]\n", "ShowLocal", std::nullopt},
         {"key before any section", "ShowLocal=0\n[Set]\n", "ShowLocal", std::nullopt},
         {"commented out", "[Set]\n;ShowLocal=0\n", "ShowLocal", std::nullopt},
@@ -95,6 +97,7 @@ TEST(ReadProfileString, Cases)
     };
     for (const auto &c : cases)
         EXPECT_EQ(ReadProfileString(c.text, "Set", c.key), c.expected) << c.name;
+    EXPECT_EQ(ReadProfileString("[section1]\rname1=val1\r", "section1", "name1"), "val1");
 }
 
 TEST(ReadProfileString, ValueCutAt2047Bytes)
@@ -143,8 +146,13 @@ TEST(WriteProfileString, Cases)
         {"case-insensitive section and key", "[SET]\nSHOWLOCAL=0\n", "ShowLocal", "1", "[SET]\nSHOWLOCAL=1\n"},
         {"first of duplicate sections", "[Set]\nA=1\n[X]\n[set]\nB=1\n", "ShowLocal", "1",
          "[Set]\nA=1\nShowLocal=1\n[X]\n[set]\nB=1\n"},
-        {"key found in a later duplicate section", "[Set]\nA=1\n[set]\nShowLocal=0\n", "ShowLocal", "1",
-         "[Set]\nA=1\n[set]\nShowLocal=1\n"},
+        {"a later duplicate section's key is not the one written", "[Set]\nA=1\n[set]\nShowLocal=0\n",
+         "ShowLocal", "1", "[Set]\nA=1\nShowLocal=1\n[set]\nShowLocal=0\n"},
+        {"CR-only file stays CR-only", "[Set]\rA=1\r[X]\r", "ShowLocal", "0", "[Set]\rA=1\rShowLocal=0\r[X]\r"},
+        {"CR-only replace", "[Set]\rShowLocal=1\r", "ShowLocal", "0", "[Set]\rShowLocal=0\r"},
+        {"CR-only append", "[X]\r", "ShowLocal", "0", "[X]\r[Set]\rShowLocal=0\r"},
+        {"CR insert before an LF blank line keeps it", "[Set]\rA=1\n\n[X]\n", "ShowLocal", "0",
+         "[Set]\rA=1\nShowLocal=0\r\n\n[X]\n"},
         {"bare key gets its value", "[Set]\nShowLocal\n", "ShowLocal", "1", "[Set]\nShowLocal=1\n"},
         {"byte order mark kept", "\xEF\xBB\xBF[Set]\n", "ShowLocal", "1", "\xEF\xBB\xBF[Set]\nShowLocal=1\n"},
     };
@@ -158,14 +166,15 @@ TEST(WriteProfileString, NewFileLineEnding)
     EXPECT_EQ(WriteProfileString("; no newline", "Set", "A", "1", "\r\n"), "; no newline\r\n[Set]\r\nA=1\r\n");
 }
 
-// Lines with their endings.
+// Lines with their endings (CR LF, LF or a bare CR).
 std::vector<std::string> LinesOf(const std::string &text)
 {
     std::vector<std::string> lines;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t nl = text.find('\n', pos);
-        const std::size_t next = nl == std::string::npos ? text.size() : nl + 1;
+        std::size_t next = std::min(text.find_first_of("\r\n", pos), text.size());
+        if (next < text.size())
+            next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
         lines.push_back(text.substr(pos, next - pos));
         pos = next;
     }
@@ -174,7 +183,7 @@ std::vector<std::string> LinesOf(const std::string &text)
 
 bool EndsWithEol(const std::string &line, std::string &body, std::string &eol)
 {
-    for (const char *e : {"\r\n", "\n"}) {
+    for (const char *e : {"\r\n", "\n", "\r"}) {
         const std::string end = e;
         if (line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0) {
             body = line.substr(0, line.size() - end.size());
@@ -229,7 +238,8 @@ bool SameIgnoringCase(std::string a, std::string b)
     if (ro.size() == 1 && s == 0 && p + 1 == o.size() && !rn.empty()) {
         const std::string &last = ro[0];
         const std::string added = rn[0].substr(std::min(last.size(), rn[0].size()));
-        if (last.back() == '\n' || rn[0].compare(0, last.size(), last) != 0 || (added != "\n" && added != "\r\n"))
+        if (last.back() == '\n' || last.back() == '\r' || rn[0].compare(0, last.size(), last) != 0
+            || (added != "\n" && added != "\r\n" && added != "\r"))
             return ::testing::AssertionFailure() << "changed line " << p;
         ro.clear();
         first = 1;

@@ -191,14 +191,33 @@ TEST_F(Fixture, BoxHandlers)
     }
 }
 
-TEST_F(Fixture, FailedSaveEndsTheHandlerBeforeItsWork)
+TEST(MainController, FailedSaveIsReportedAfterTheBoxsWorkIsDone)
 {
-    Created();
-    ctl.Hooks.SaveSetting = [](int) { throw std::runtime_error("Unable to write to /opt/ondriquorvex/Quorvex.ini"); };
-    ctl.Guard([&] { ctl.SetChecked(CheckBox::AutoRefresh, true); });
-    EXPECT_TRUE(ctl.IsChecked(CheckBox::AutoRefresh));
-    EXPECT_TRUE(ctl.AutoRefresh());
-    EXPECT_EQ(rec.Log, (std::vector<std::string>{"box2=1", "error:Unable to write to /opt/ondriquorvex/Quorvex.ini"}));
+    const std::string unable = "error:Unable to write to /opt/ondriquorvex/Quorvex.ini";
+    struct Case {
+        CheckBox box;
+        bool checked;
+        bool failSnapshot;
+        std::vector<std::string> log;
+    } cases[] = {
+        {CheckBox::AutoRefresh, true, false, {"box2=1", "start", unable}},
+        {CheckBox::AlwaysTop, false, false, {"box3=0", "normal", unable}},
+        {CheckBox::ShowInfo, true, false, {"box4=1", "info", unable}},
+        {CheckBox::ShowLocal, false, false,
+         {"box1=0", "disable", "counters", "focus", "repaint", "enable", unable}},
+        // Both fail: each error is told, the save's first.
+        {CheckBox::ShowLocal, false, true, {"box1=0", "disable", "enable", unable, "error:snapshot failed"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.box));
+        World w;
+        w.Created();
+        w.ctl.Hooks.SaveSetting = [](int) { throw std::runtime_error("Unable to write to /opt/ondriquorvex/Quorvex.ini"); };
+        w.platform.FailSnapshot = c.failSnapshot;
+        w.ctl.Guard([&] { w.ctl.SetChecked(c.box, c.checked); });
+        EXPECT_EQ(w.rec.Log, c.log);
+        EXPECT_EQ(w.ctl.IsChecked(c.box), c.checked);
+    }
 }
 
 TEST_F(Fixture, ShowLocalRefreshesAfterStartUp)
@@ -258,29 +277,44 @@ TEST_F(Fixture, CloseAsksAndOnlyYesCloses)
     EXPECT_EQ(rec.Log, std::vector<std::string>(2, "ask:您确认要退出网络连接查看器?:yes"));
 }
 
-TEST(MainControllerClose, SessionEndAsksOnceAndOnlyYesEndsIt)
+TEST(MainControllerClose, SessionEndAgreementCoversOnlyTheCloseThatEndsThatSession)
 {
-    // Answers to the session-end question, then to the close question that
-    // the window's close brings when the session goes on ending.
+    // What happens after the session-end question, step by step: 'S' a new
+    // session-end question, 'q' the close of the quit that ends a session,
+    // 'u' a close by the user, 'c' the session end cancelled elsewhere. Each
+    // step's answer is given; `asked` lists the steps that asked.
+    using Cause = MainController::CloseCause;
     struct Case {
-        bool sessionAnswer;
-        bool closeAnswer;
+        const char *steps;
+        const char *answers;  // y/n per step
+        const char *results;  // y/n: the step's result
         int questions;
-        bool mayClose;
     };
     const Case cases[] = {
-        {true, false, 1, true},   // ending: the window closes without a second question
-        {false, false, 2, false}, // refused: a later close asks again
-        {false, true, 2, true},
+        {"Sq", "yn", "yy", 1},     // agreed: the quit closes without a second question
+        {"Sq", "nn", "nn", 2},     // refused: the quit's close asks again
+        {"Sq", "ny", "ny", 2},
+        {"Su", "yn", "yn", 2},     // logout cancelled elsewhere, then the user closes: asked
+        {"Scq", "yny", "y-y", 2},  // cancelled: a later quit asks as well
+        {"Sqq", "yny", "yyy", 2},  // the agreement is spent by its close
+        {"SS", "yn", "yn", 2},     // a second session end asks anew
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.sessionAnswer << c.closeAnswer);
+        SCOPED_TRACE(c.steps);
         World w;
         w.Created();
-        w.rec.Answer = c.sessionAnswer;
-        EXPECT_EQ(w.ctl.SessionEndQuery(), c.sessionAnswer);
-        w.rec.Answer = c.closeAnswer;
-        EXPECT_EQ(w.ctl.FormCloseQuery(), c.mayClose);
+        const std::string steps = c.steps;
+        for (size_t i = 0; i < steps.size(); ++i) {
+            w.rec.Answer = c.answers[i] == 'y';
+            bool result = false;
+            switch (steps[i]) {
+            case 'S': result = w.ctl.SessionEndQuery(); break;
+            case 'q': result = w.ctl.FormCloseQuery(Cause::SessionEnd); break;
+            case 'u': result = w.ctl.FormCloseQuery(Cause::User); break;
+            case 'c': w.ctl.SessionEndCancelled(); continue;
+            }
+            EXPECT_EQ(result, c.results[i] == 'y') << "step " << i;
+        }
         EXPECT_EQ(w.rec.Log, std::vector<std::string>(c.questions, "ask:您确认要退出网络连接查看器?:yes"));
     }
 }

@@ -167,6 +167,35 @@ private slots:
         QVERIFY(m_clicks.isEmpty());
     }
 
+    void edgesWithoutAResizableSectionTakeClicks()
+    {
+        // The grip strip is a divider only where a section can be resized:
+        // not before the first visible column, nor on either side of the
+        // fixed manage column.
+        m_view->setInfoColumnsVisible(true);
+        int afterManage = -1;
+        for (int v = header()->visualIndex(ColManage) + 1; afterManage < 0 && v < header()->count(); ++v)
+            if (!header()->isSectionHidden(header()->logicalIndex(v)))
+                afterManage = header()->logicalIndex(v);
+        QVERIFY(afterManage >= 0);
+        const struct {
+            int column;
+            int x;
+        } cases[] = {
+            {ColProcess, header()->sectionViewportPosition(ColProcess) + 1},
+            {afterManage, header()->sectionViewportPosition(afterManage) + 1},
+            {ColManage, header()->sectionViewportPosition(ColManage) + ListHeader::ManageWidth - 2},
+        };
+        for (const auto &c : cases) {
+            m_clicks.clear();
+            const int width = header()->sectionSize(c.column);
+            QTest::mousePress(header()->viewport(), Qt::LeftButton, {}, QPoint(c.x, 10));
+            QTest::mouseRelease(header()->viewport(), Qt::LeftButton, {}, QPoint(c.x, 10));
+            QVERIFY2(m_clicks == QList<int>{c.column}, qPrintable(QStringLiteral("column %1").arg(c.column)));
+            QCOMPARE(header()->sectionSize(c.column), width);
+        }
+    }
+
     void onlyRemarkColumnMoves()
     {
         QTest::mousePress(header()->viewport(), Qt::LeftButton, {}, centre(3));

@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -110,6 +111,20 @@ private slots:
         QVERIFY(w.List().SelectedRow() >= 0);
         QCOMPARE(w.ListView()->selectionModel()->selectedRows().value(0).row(), w.List().SelectedRow());
         QCOMPARE(w.ListView()->currentIndex().row(), w.List().FocusedRow());
+    }
+
+    void screenReadersHearAWindowAndWhatTheCountersCount()
+    {
+        MainWindow &w = Make();
+        w.Create();
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&w);
+        QVERIFY(window);
+        QCOMPARE(window->role(), QAccessible::Window);
+        const QString net = QAccessible::queryAccessibleInterface(Child<QLabel>("LabNetCount"))->text(QAccessible::Name);
+        QVERIFY2(net.contains(QStringLiteral("4")) && net != QStringLiteral("4"), qPrintable(net));
+        const QString apps = QAccessible::queryAccessibleInterface(Child<QLabel>("LabAppCount"))->text(QAccessible::Name);
+        QVERIFY2(apps.contains(QStringLiteral("3")) && apps != net, qPrintable(apps));
+        QVERIFY(!QAccessible::queryAccessibleInterface(w.ListView())->text(QAccessible::Name).isEmpty());
     }
 
     void columnsLookAsConfigured()

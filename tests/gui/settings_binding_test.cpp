@@ -60,9 +60,13 @@ private:
     AnsweringPrompts m_prompts;
     NoShell m_shell;
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_config;  // the user's configuration directory
     std::unique_ptr<MainWindow> m_window;
+    bool m_hadXdg = false;
+    QByteArray m_oldXdg;
 
     QString IniPath() const { return m_dir->filePath(QStringLiteral("Quorvex.ini")); }
+    QString OwnIniPath() const { return m_config->filePath(QStringLiteral("OndriQuorvex/Quorvex.ini")); }
     QCheckBox *Box(const char *name) const { return m_window->findChild<QCheckBox *>(QString::fromLatin1(name)); }
     QTimer *Timer() const { return m_window->findChild<QTimer *>(QStringLiteral("Timer1")); }
     bool Topmost() const { return m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
@@ -81,10 +85,25 @@ private:
     }
 
 private slots:
+    void initTestCase()
+    {
+        m_hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        m_oldXdg = qgetenv("XDG_CONFIG_HOME");
+    }
+    void cleanupTestCase()
+    {
+        if (m_hadXdg)
+            qputenv("XDG_CONFIG_HOME", m_oldXdg);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
+        m_config = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_config->isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config->path()));
         m_platform = FakePlatform();
         m_platform.ExePath = m_dir->filePath(QStringLiteral("quorvex")).toStdString();
         m_platform.Tables.TcpRecs = {FakeTcp("10.0.0.1", 22, "10.0.0.9", 5000, 5, 11, "sshd", "/usr/sbin/sshd"),
@@ -96,7 +115,9 @@ private slots:
         m_window.reset();
         QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QFile::setPermissions(IniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(OwnIniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         m_dir.reset();
+        m_config.reset();
     }
 
     void startFollowsThePreparedFile()
@@ -157,50 +178,37 @@ private slots:
         QCOMPARE(Contents(IniPath()), QByteArray("[Set]\nShowInfo=1\n"));
     }
 
-    void readOnlyFileOnAClickIsReportedAndTheWorkDoesNotFollow()
+    void readOnlyFileOnAClickIsReportedAndTheWorkFollows()
     {
-        Write(IniPath(), "[Set]\nShowInfo=0\n");
-        QVERIFY(QFile::setPermissions(IniPath(), ReadOnly));
+        // The file beside cannot be written, and neither can the user's own.
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QVERIFY(QDir(m_config->path()).mkpath(QStringLiteral("OndriQuorvex")));
+        Write(OwnIniPath(), "[Set]\nShowInfo=0\n");
+        QVERIFY(QFile::setPermissions(OwnIniPath(), ReadOnly));
         MainWindow &w = Start();
         Box("CBAutoRefresh")->click();
-        QCOMPARE(m_prompts.Errors, QStringList{QStringLiteral("Unable to write to ") + IniPath()});
-        QVERIFY(!Timer()->isActive());
-        QVERIFY(Box("CBAutoRefresh")->isChecked());
+        QCOMPARE(m_prompts.Errors, QStringList{QStringLiteral("Unable to write to ") + OwnIniPath()});
+        QVERIFY(Timer()->isActive());
         QVERIFY(w.Controller().AutoRefresh());
-        QCOMPARE(Contents(IniPath()), QByteArray("[Set]\nShowInfo=0\n"));
+        QCOMPARE(Contents(OwnIniPath()), QByteArray("[Set]\nShowInfo=0\n"));
     }
 
-    void readOnlyFileAtStartStopsAtTheFirstBoxToWrite()
+    void readOnlyFileBesideGivesItsValuesToTheUsersOwnFile()
     {
         Write(IniPath(), "[Set]\nAutoRefresh=1\nShowInfo=1\n");
         QVERIFY(QFile::setPermissions(IniPath(), ReadOnly));
-        MainWindow &w = Start();
-        QVERIFY(Box("CBAutoRefresh")->isChecked());
-        QVERIFY(!Timer()->isActive());
-        QVERIFY(!Box("CBShowInfo")->isChecked());
-        QVERIFY(!InfoColumnsShown());
-        QVERIFY(w.Controller().ShowInfo());  // the mirror holds what was read
-        QVERIFY(m_prompts.Errors.isEmpty());
-    }
-
-    void installedProgramKeepsItsSettingsInTheUserConfiguration()
-    {
-        QTemporaryDir config;
-        const bool hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-        const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         Start();
+        QVERIFY(Timer()->isActive());
+        QVERIFY(Box("CBShowInfo")->isChecked());
+        QVERIFY(InfoColumnsShown());
+        QVERIFY(m_prompts.Errors.isEmpty());
+        QVERIFY(!QFile::exists(OwnIniPath()));  // nothing changed, nothing written
+
         Box("CBAlwaysTop")->click();
-        if (hadXdg)
-            qputenv("XDG_CONFIG_HOME", oldXdg);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
         QVERIFY(m_prompts.Errors.isEmpty());
         QVERIFY(!Topmost());
-        QVERIFY(!QFile::exists(IniPath()));
-        QCOMPARE(Contents(config.filePath(QStringLiteral("OndriQuorvex/Quorvex.ini"))),
-                 QByteArray("[Set]\nAlwaysTop=0\n"));
+        QCOMPARE(Contents(OwnIniPath()), QByteArray("[Set]\nAutoRefresh=1\nShowInfo=1\nAlwaysTop=0\n"));
+        QCOMPARE(Contents(IniPath()), QByteArray("[Set]\nAutoRefresh=1\nShowInfo=1\n"));
     }
 };
 

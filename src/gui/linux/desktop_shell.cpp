@@ -5,11 +5,13 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDesktopServices>
-#include <QFileInfo>
+#include <QDir>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
+#include "core/file_uri.h"
 #include "gui/system_text.h"
 
 namespace quorvex {
@@ -20,6 +22,20 @@ namespace {
 // managers provide on the session bus (or are started for by the bus).
 const QString FileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 const QString FileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
+
+// Paths are bytes here, and stay bytes on their way into a URI: a name that
+// is not UTF-8 must still name the same file at the other end.
+std::string AbsolutePath(const std::string &path)
+{
+    if (!path.empty() && path.front() == '/')
+        return path;
+    return QFile::encodeName(QDir::currentPath()).toStdString() + "/" + path;
+}
+
+QUrl LocalFileUrl(const std::string &path)
+{
+    return QUrl::fromEncoded(QByteArray::fromStdString(FileUri(AbsolutePath(path))));
+}
 
 bool FileManagerAvailable(const QDBusConnection &bus)
 {
@@ -39,7 +55,7 @@ bool CallFileManager(const QString &method, const std::string &path)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!FileManagerAvailable(bus))
         return false;
-    const QString uri = QUrl::fromLocalFile(FromSystemText(path)).toString(QUrl::FullyEncoded);
+    const QString uri = QString::fromLatin1(FileUri(AbsolutePath(path)));
     QDBusMessage call = QDBusMessage::createMethodCall(FileManagerService, FileManagerPath, FileManagerService, method);
     call << QStringList{uri} << QString();
     return bus.send(call);
@@ -54,7 +70,7 @@ void DesktopShell::OpenUrl(const std::string &url)
 
 void DesktopShell::OpenFile(const std::string &path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystemText(path)));
+    QDesktopServices::openUrl(LocalFileUrl(path));
 }
 
 void DesktopShell::ShowInFileManager(const std::string &path)
@@ -63,8 +79,9 @@ void DesktopShell::ShowInFileManager(const std::string &path)
         return;
     // Without the interface the folder still opens, just without the file
     // selected.
-    const QString folder = QFileInfo(FromSystemText(path)).absolutePath();
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    const std::string file = AbsolutePath(path);
+    const std::size_t slash = file.rfind('/');
+    QDesktopServices::openUrl(LocalFileUrl(slash == 0 ? "/" : file.substr(0, slash)));
 }
 
 void DesktopShell::ShowProperties(const std::string &path)

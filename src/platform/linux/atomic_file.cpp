@@ -94,6 +94,15 @@ bool IsWritableDirectory(const std::string &dir)
     return MayModify(dir, st);
 }
 
+bool IsReplaceableFile(const std::string &path)
+{
+    struct stat st {};
+    char resolved[PATH_MAX];
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !realpath(path.c_str(), resolved))
+        return false;
+    return MayModify(resolved, st) && IsWritableDirectory(DirectoryOf(resolved));
+}
+
 bool PathExists(const std::string &path)
 {
     struct stat st {};

@@ -1,8 +1,10 @@
 #include "platform/linux/linux_snapshot.h"
 
 #include <netinet/in.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -59,12 +61,64 @@ void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defa
 
 LinuxSnapshot::LinuxSnapshot(SnapshotSources sources) : m_sources(std::move(sources)) {}
 
+namespace {
+
+// Errors that say the system was short of something at that moment, not
+// that the table is missing: worth a second try.
+bool IsTransient(int error)
+{
+    switch (error) {
+    case EMFILE:
+    case ENFILE:
+    case ENOBUFS:
+    case ENOMEM:
+    case EAGAIN:
+    case EINTR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+LinuxSnapshot::TableRead LinuxSnapshot::ReadTableOnce(uint8_t family, uint8_t protocol, const char *procFile,
+                                                      std::vector<KernelSocket> &out, int &error)
+{
+    error = 0;
+    if (m_sources.UseNetlink && DumpSockets(family, protocol, out, error))
+        return TableRead::Read;
+    // No sock_diag for this table (udp_diag is a module that may be missing),
+    // or the dump failed: /proc/net has the same table.
+    const int dumpError = error;
+    const std::string path = m_sources.ProcRoot + "/net/" + procFile;
+    if (ReadProcNetTable(path, family, out))
+        return TableRead::Read;
+    error = errno;
+    out.clear();
+    // A kernel without IPv6 has neither the file nor a diag handler for it.
+    // Finding that out takes no descriptor, so a process out of them cannot
+    // take an unreadable table for a missing one.
+    struct stat st;
+    if (!IsTransient(dumpError) && ::stat(path.c_str(), &st) != 0 && errno == ENOENT)
+        return TableRead::Missing;
+    if (error == 0)
+        error = dumpError != 0 ? dumpError : EIO;
+    return TableRead::Failed;
+}
+
 bool LinuxSnapshot::ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out)
 {
-    if (m_sources.UseNetlink && DumpSockets(family, protocol, out))
-        return true;
-    // No sock_diag for this table (udp_diag is a module that may be missing).
-    return ReadProcNetTable(m_sources.ProcRoot + "/net/" + procFile, family, out);
+    int error = 0;
+    TableRead result = ReadTableOnce(family, protocol, procFile, out, error);
+    // Once more before giving up: a table given as empty would make the
+    // list drop every row of it and add them again at the next refresh.
+    if (result == TableRead::Failed)
+        result = ReadTableOnce(family, protocol, procFile, out, error);
+    if (result == TableRead::Failed)
+        throw std::runtime_error(std::string("Cannot read the kernel's ") + procFile
+                                 + " socket table: " + std::generic_category().message(error));
+    return result == TableRead::Read;
 }
 
 void LinuxSnapshot::Take(TcpUdpTables &tables)

@@ -43,10 +43,21 @@ class LinuxSnapshot {
 public:
     explicit LinuxSnapshot(SnapshotSources sources = {});
 
-    // Throws std::runtime_error when not one of the four tables could be read.
+    // Throws std::runtime_error when not one of the four tables could be
+    // read, or when one that the system has could not be read twice in a row.
     void Take(TcpUdpTables &tables);
 
 private:
+    enum class TableRead { Read, Missing, Failed };
+
+    // One try at a table: its sock_diag dump, else its /proc/net file.
+    // Missing when the system has no such table (no IPv6); Failed, with an
+    // error number, when it has one that could not be read.
+    TableRead ReadTableOnce(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out,
+                            int &error);
+    // False for a missing table. A table that fails is tried once more, and
+    // if it fails again the snapshot ends with an error: it is never given
+    // as empty.
     bool ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out);
 
     SnapshotSources m_sources;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -34,6 +35,21 @@ public:
 
 private:
     DIR *m_dir;
+};
+
+class FdCloser {
+public:
+    explicit FdCloser(int fd) : m_fd(fd) {}
+    ~FdCloser()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FdCloser(const FdCloser &) = delete;
+    FdCloser &operator=(const FdCloser &) = delete;
+
+private:
+    int m_fd;
 };
 
 // A PID or fd number: a directory name of decimal digits only.
@@ -81,29 +97,19 @@ bool ReadFileAt(int dirFd, const char *name, std::string &text)
     return read;
 }
 
-// One process of the scan, with its directories held open so that a PID
-// reused midway cannot mix two processes' tables.
-struct ScanProcess {
-    uint32_t Pid = 0;
-    int PidDirFd = -1;
-    int FdDirFd = -1;
-    std::vector<uint32_t> Fds;
-    bool OwnsSocket = false;
-};
-
 // The numeric entries of an open /proc/PID/fd directory.
-void ListFds(ScanProcess &process)
+void ListFds(int fdDirFd, std::vector<uint32_t> &fds)
 {
     alignas(8) char buffer[32768];
     for (;;) {
-        const ssize_t got = ::getdents64(process.FdDirFd, buffer, sizeof(buffer));
+        const ssize_t got = ::getdents64(fdDirFd, buffer, sizeof(buffer));
         if (got <= 0)
             return;  // end, or the process is gone
         for (ssize_t offset = 0; offset < got;) {
             const auto *entry = reinterpret_cast<const dirent64 *>(buffer + offset);
             uint32_t fd;
             if (ParseNumber(entry->d_name, fd))
-                process.Fds.push_back(fd);
+                fds.push_back(fd);
             offset += entry->d_reclen;
         }
     }
@@ -169,6 +175,86 @@ ProcessInfo ReadProcessInfo(int pidDirFd)
         info.Path.clear();
     }
     return info;
+}
+
+// What one process adds to the table.
+struct ScanProcess {
+    uint32_t Pid = 0;
+    std::vector<uint64_t> Inodes;  // one per fd that is a socket
+    ProcessInfo Info;              // read when Inodes is not empty
+    std::vector<uint32_t> Fds;     // of a large process, between its listing and the reading of its links
+    bool Large = false;
+};
+
+// A process with more fds than this is read after the others, its fd links
+// shared among all threads in chunks: one process may hold most of the
+// machine's sockets. The chunks are small, so that the threads run out of
+// work at nearly the same time at the end of each such process.
+constexpr size_t kLargeProcess = 1024;
+constexpr size_t kChunk = 256;
+
+// Reads the links of `fds` in the open /proc/PID/fd and keeps the socket
+// inodes among them, in fd order. Most of a snapshot's cost on a machine
+// with tens of thousands of sockets: one readlink per fd.
+void ReadSocketLinks(int fdDirFd, const std::vector<uint32_t> &fds, unsigned threads, std::vector<uint64_t> &inodes)
+{
+    const auto readChunk = [&](size_t begin, size_t end, std::vector<uint64_t> &found) {
+        char name[16], target[64];
+        for (size_t k = begin; k < end; ++k) {
+            *std::to_chars(name, name + sizeof(name) - 1, fds[k]).ptr = '\0';
+            // Socket links are short; anything longer is a path and not ours.
+            const ssize_t got = ::readlinkat(fdDirFd, name, target, sizeof(target));
+            if (got <= 0 || static_cast<size_t>(got) >= sizeof(target))
+                continue;
+            if (const uint64_t inode = ParseSocketLink(std::string_view(target, static_cast<size_t>(got))))
+                found.push_back(inode);
+        }
+    };
+    const size_t chunks = (fds.size() + kChunk - 1) / kChunk;
+    if (threads <= 1 || fds.size() <= kLargeProcess) {
+        readChunk(0, fds.size(), inodes);
+        return;
+    }
+    std::vector<std::vector<uint64_t>> found(chunks);
+    ParallelFor(chunks, threads,
+                [&](size_t c) { readChunk(c * kChunk, std::min(fds.size(), (c + 1) * kChunk), found[c]); });
+    for (const std::vector<uint64_t> &part : found)
+        inodes.insert(inodes.end(), part.begin(), part.end());
+}
+
+// Opens /proc/PID and its fd table, reads what the owner table needs and
+// closes both again. The links and the process's own files are read through
+// one opening of /proc/PID, so that a PID reused midway cannot mix two
+// processes. A process that is gone, or whose fd table is not ours to read,
+// adds nothing. A process of more than `largeFrom` fds is only listed and
+// marked Large; called again, it reads the links of that list.
+void ScanOne(int procFd, ScanProcess &process, unsigned threads, size_t largeFrom)
+{
+    char name[16];
+    *std::to_chars(name, name + sizeof(name) - 1, process.Pid).ptr = '\0';
+    const int pidDirFd = ::openat(procFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (pidDirFd < 0)
+        return;
+    FdCloser closePidDir(pidDirFd);
+    // Fails for a process that is gone or belongs to another user.
+    const int fdDirFd = ::openat(pidDirFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fdDirFd < 0)
+        return;
+    FdCloser closeFdDir(fdDirFd);
+    std::vector<uint32_t> fds;
+    if (process.Large) {
+        fds.swap(process.Fds);
+    } else {
+        ListFds(fdDirFd, fds);
+        if (fds.size() > largeFrom) {
+            process.Large = true;
+            process.Fds = std::move(fds);
+            return;
+        }
+    }
+    ReadSocketLinks(fdDirFd, fds, threads, process.Inodes);
+    if (!process.Inodes.empty())
+        process.Info = ReadProcessInfo(pidDirFd);
 }
 
 }  // namespace
@@ -278,84 +364,46 @@ void OwnerTable::Scan(const std::string &procRoot, unsigned threads)
     if (threads == 0)
         threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
 
+    DIR *proc = ::opendir(procRoot.c_str());
+    if (!proc)
+        return;
+    DirCloser closer(proc);
     std::vector<ScanProcess> processes;
-    if (DIR *proc = ::opendir(procRoot.c_str())) {
-        DirCloser closer(proc);
-        const int procFd = ::dirfd(proc);
-        while (const dirent *entry = ::readdir(proc)) {
-            ScanProcess process;
-            if (!ParseNumber(entry->d_name, process.Pid))
-                continue;
-            process.PidDirFd = ::openat(procFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (process.PidDirFd < 0)
-                continue;
-            // Fails for a process that is gone or belongs to another user.
-            process.FdDirFd = ::openat(process.PidDirFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (process.FdDirFd < 0) {
-                ::close(process.PidDirFd);
-                continue;
-            }
+    while (const dirent *entry = ::readdir(proc)) {
+        ScanProcess process;
+        if (ParseNumber(entry->d_name, process.Pid))
             processes.push_back(std::move(process));
-        }
+    }
+    const int procFd = ::dirfd(proc);
+
+    // Every process on its own: its directories are opened, read and closed
+    // again before the thread takes the next one, so the scan holds a few
+    // descriptors per thread however many processes there are. The links of
+    // a large process are put off until the others are done and then read
+    // by all threads together.
+    const size_t largeFrom = threads > 1 ? kLargeProcess : SIZE_MAX;
+    ParallelFor(processes.size(), threads, [&](size_t i) { ScanOne(procFd, processes[i], 1, largeFrom); });
+    for (ScanProcess &process : processes) {
+        if (process.Large)
+            ScanOne(procFd, process, threads, SIZE_MAX);
     }
 
-    ParallelFor(processes.size(), threads, [&](size_t i) { ListFds(processes[i]); });
-
-    // The fd links in chunks, so that one process with most of the sockets
-    // is still shared among the threads.
-    constexpr size_t kChunk = 1024;
-    struct Chunk {
-        size_t Process, Begin, End;
-    };
-    std::vector<Chunk> chunks;
-    for (size_t p = 0; p < processes.size(); ++p) {
-        for (size_t begin = 0; begin < processes[p].Fds.size(); begin += kChunk)
-            chunks.push_back({p, begin, std::min(begin + kChunk, processes[p].Fds.size())});
+    size_t count = 0;
+    for (const ScanProcess &process : processes)
+        count += process.Inodes.size();
+    if (m_owners.empty())
+        ReserveLarge(m_owners, count);
+    else
+        m_owners.reserve(m_owners.size() + count);
+    for (ScanProcess &process : processes) {
+        if (process.Inodes.empty())
+            continue;
+        for (uint64_t inode : process.Inodes)
+            m_owners.emplace_back(inode, process.Pid);
+        m_processes[process.Pid] = std::move(process.Info);
     }
-    // One slot per fd, written by whichever thread reads the fd; slots of
-    // fds that are not sockets keep inode 0 and are dropped afterwards.
-    std::vector<size_t> offsets(chunks.size() + 1, 0);
-    for (size_t c = 0; c < chunks.size(); ++c)
-        offsets[c + 1] = offsets[c] + (chunks[c].End - chunks[c].Begin);
-    const size_t before = m_owners.size();
-    if (before == 0)
-        ReserveLarge(m_owners, offsets.back());
-    m_owners.resize(before + offsets.back());
-    std::vector<char> chunkHasSocket(chunks.size(), 0);
-    ParallelFor(chunks.size(), threads, [&](size_t c) {
-        const Chunk &chunk = chunks[c];
-        const ScanProcess &process = processes[chunk.Process];
-        auto *slot = m_owners.data() + before + offsets[c];
-        char name[16], target[64];
-        for (size_t k = chunk.Begin; k < chunk.End; ++k, ++slot) {
-            *slot = {0, process.Pid};
-            const auto end = std::to_chars(name, name + sizeof(name) - 1, process.Fds[k]).ptr;
-            *end = '\0';
-            // Socket links are short; anything longer is a path and not ours.
-            const ssize_t got = ::readlinkat(process.FdDirFd, name, target, sizeof(target));
-            if (got <= 0 || static_cast<size_t>(got) >= sizeof(target))
-                continue;
-            slot->first = ParseSocketLink(std::string_view(target, static_cast<size_t>(got)));
-            if (slot->first != 0)
-                chunkHasSocket[c] = 1;
-        }
-    });
-    for (size_t c = 0; c < chunks.size(); ++c) {
-        if (chunkHasSocket[c])
-            processes[chunks[c].Process].OwnsSocket = true;
-    }
-    m_owners.erase(std::remove_if(m_owners.begin() + static_cast<ptrdiff_t>(before), m_owners.end(),
-                                  [](const auto &entry) { return entry.first == 0; }),
-                   m_owners.end());
     m_sorted = false;
     Sort();
-
-    for (ScanProcess &process : processes) {
-        if (process.OwnsSocket)
-            m_processes[process.Pid] = ReadProcessInfo(process.PidDirFd);
-        ::close(process.FdDirFd);
-        ::close(process.PidDirFd);
-    }
 }
 
 }  // namespace quorvex

@@ -37,9 +37,10 @@ struct ProcessInfo {
 class OwnerTable {
 public:
     // Reads procRoot/*/fd and the owners' exe and stat. Processes that vanish
-    // or whose fd table cannot be read are skipped quietly. The fd links are
-    // read by up to `threads` threads: one readlink per fd is most of a
-    // snapshot's cost on a machine with tens of thousands of sockets.
+    // or whose fd table cannot be read are skipped quietly. The processes are
+    // read by up to `threads` threads, each process opened, read and closed
+    // before the thread takes the next: the scan holds a few descriptors per
+    // thread, whatever the number of processes.
     void Scan(const std::string &procRoot = "/proc", unsigned threads = 0);
 
     void AddSocket(uint64_t inode, uint32_t pid);

@@ -88,28 +88,34 @@ std::vector<uint8_t> BuildSockDiagRequest(uint8_t family, uint8_t protocol, uint
     return std::vector<uint8_t>(bytes, bytes + sizeof(message));
 }
 
-DumpStatus ParseSockDiagReply(const uint8_t *data, size_t size, std::vector<KernelSocket> &out)
+DumpStatus ParseSockDiagReply(const uint8_t *data, size_t size, std::vector<KernelSocket> &out, int *error)
 {
+    const auto fail = [&](int number) {
+        if (error)
+            *error = number;
+        return DumpStatus::Failed;
+    };
     size_t offset = 0;
     while (offset + sizeof(nlmsghdr) <= size) {
         nlmsghdr header;
         std::memcpy(&header, data + offset, sizeof(header));
         if (header.nlmsg_len < sizeof(nlmsghdr) || offset + header.nlmsg_len > size)
-            return DumpStatus::Failed;
+            return fail(EPROTO);
         const uint8_t *payload = data + offset + NLMSG_HDRLEN;
         const size_t payloadSize = header.nlmsg_len - NLMSG_HDRLEN;
-        if (header.nlmsg_type == NLMSG_DONE) {
-            int status = 0;
-            if (payloadSize >= sizeof(status))
-                std::memcpy(&status, payload, sizeof(status));
-            return status < 0 ? DumpStatus::Failed : DumpStatus::Done;
-        }
+        // NLMSG_DONE carries the dump's status, NLMSG_ERROR an nlmsgerr:
+        // both start with a negative error number (0 for none).
+        int status = 0;
+        if ((header.nlmsg_type == NLMSG_DONE || header.nlmsg_type == NLMSG_ERROR) && payloadSize >= sizeof(status))
+            std::memcpy(&status, payload, sizeof(status));
+        if (header.nlmsg_type == NLMSG_DONE)
+            return status < 0 ? fail(-status) : DumpStatus::Done;
         if (header.nlmsg_type == NLMSG_ERROR)
-            return DumpStatus::Failed;
+            return fail(status < 0 ? -status : EPROTO);
         if (header.nlmsg_type == SOCK_DIAG_BY_FAMILY) {
             KernelSocket socket;
             if (!ParseDiagMessage(payload, payloadSize, socket))
-                return DumpStatus::Failed;
+                return fail(EPROTO);
             out.push_back(socket);
         }
         offset += NLMSG_ALIGN(header.nlmsg_len);
@@ -117,20 +123,25 @@ DumpStatus ParseSockDiagReply(const uint8_t *data, size_t size, std::vector<Kern
     return DumpStatus::More;
 }
 
-bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &out)
+bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &out, int &error)
 {
     const int fd = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
-    if (fd < 0)
+    if (fd < 0) {
+        error = errno;
         return false;
+    }
     FdCloser closer(fd);
 
     sockaddr_nl kernel;
     std::memset(&kernel, 0, sizeof(kernel));
     kernel.nl_family = AF_NETLINK;
     const std::vector<uint8_t> request = BuildSockDiagRequest(family, protocol, 1);
-    if (::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr *>(&kernel), sizeof(kernel))
-        != static_cast<ssize_t>(request.size()))
+    const ssize_t sent =
+        ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr *>(&kernel), sizeof(kernel));
+    if (sent != static_cast<ssize_t>(request.size())) {
+        error = sent < 0 ? errno : EPROTO;
         return false;
+    }
 
     const size_t before = out.size();
     std::vector<uint8_t> buffer(kReceiveSize);
@@ -138,8 +149,15 @@ bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &ou
         const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), 0);
         if (got < 0 && errno == EINTR)
             continue;
-        const DumpStatus status = got > 0 ? ParseSockDiagReply(buffer.data(), static_cast<size_t>(got), out)
-                                          : DumpStatus::Failed;
+        DumpStatus status;
+        if (got > 0) {
+            status = ParseSockDiagReply(buffer.data(), static_cast<size_t>(got), out, &error);
+        } else {
+            // ENOBUFS: the socket's receive queue overflowed and part of
+            // the dump was lost.
+            error = got < 0 ? errno : EPROTO;
+            status = DumpStatus::Failed;
+        }
         if (status == DumpStatus::Done)
             return true;
         if (status == DumpStatus::Failed) {

@@ -3,6 +3,7 @@
 #include "core/text_file.h"
 #include "platform/linux/proc_owner.h"
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -26,8 +27,14 @@ namespace quorvex {
 
 namespace {
 
+int g_pidfdOpenFailure = 0;
+
 int PidfdOpen(uint32_t pid)
 {
+    if (g_pidfdOpenFailure != 0) {
+        errno = g_pidfdOpenFailure;
+        return -1;
+    }
     return static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0u));
 }
 
@@ -36,7 +43,23 @@ int PidfdSendSignal(int pidfd, int signal)
     return static_cast<int>(syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0u));
 }
 
+// Without a pidfd nothing pins the process: the start time is checked right
+// before the kill, which leaves the PID a few microseconds to be reused.
+bool TerminateWithoutPidfd(uint32_t pid, uint64_t startTime)
+{
+    const bool opened = (startTime == 0 || LinuxProcessStartTime(pid) == startTime)
+                        && kill(static_cast<pid_t>(pid), 0) == 0;
+    if (opened)
+        kill(static_cast<pid_t>(pid), SIGKILL);
+    return opened;
+}
+
 }  // namespace
+
+void SetPidfdOpenFailure(int error)
+{
+    g_pidfdOpenFailure = error;
+}
 
 uint64_t LinuxProcessStartTime(uint32_t pid)
 {
@@ -52,6 +75,11 @@ bool TerminateLinuxProcess(uint32_t pid, uint64_t startTime)
     if (pid == 0 || pid > static_cast<uint32_t>(INT_MAX))
         return false;
     const int pidfd = PidfdOpen(pid);
+    // ENOSYS: a kernel before 5.3. EPERM: a sandbox (older container seccomp
+    // profiles) that refuses calls it does not know; pidfd_open itself never
+    // refuses for want of rights.
+    if (pidfd < 0 && (errno == ENOSYS || errno == EPERM))
+        return TerminateWithoutPidfd(pid, startTime);
     if (pidfd < 0)
         return false;
     // The pidfd now pins one process; the start time read after it tells

@@ -9,8 +9,13 @@ namespace quorvex {
 /// `startTime` (clock ticks since boot, /proc/PID/stat field 22; 0 skips the
 /// check) and we may signal it. Returns false when it cannot be opened: gone,
 /// another user's, or the PID now names a newer process. Once opened, the
-/// kill's own result is not examined and true comes back.
+/// kill's own result is not examined and true comes back. On kernels without
+/// pidfd_open (before 5.3) the same checks run right before a plain kill(2).
 bool TerminateLinuxProcess(uint32_t pid, uint64_t startTime);
+
+/// For tests: makes pidfd_open fail with `error` (ENOSYS plays a kernel
+/// before 5.3); 0 calls the kernel again.
+void SetPidfdOpenFailure(int error);
 
 /// The start time of `pid` in clock ticks since boot, /proc/PID/stat field
 /// 22; 0 when the process is gone or the file cannot be read.

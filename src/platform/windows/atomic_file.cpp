@@ -115,6 +115,20 @@ bool IsWritableDirectory(const std::string &dir)
     return true;
 }
 
+bool IsReplaceableFile(const std::string &path)
+{
+    std::string target = path;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        target = FinalPath(path);
+        attributes = target.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(target.c_str());
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return false;
+    const std::size_t sep = LastSeparator(target);
+    return IsWritableDirectory(sep == std::string::npos ? std::string(".") : target.substr(0, sep + 1));
+}
+
 bool PathExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -23,14 +23,22 @@ std::string UserConfigDirectory()
     return {};
 }
 
-std::string SettingsFilePath(const std::string &appDir)
+SettingsPlace SettingsFilePlace(const std::string &appDir)
 {
+    // Files have owners here too, but the access rules are the security
+    // descriptor's; whether the file can be written decides alone.
     const std::string beside = appDir + SettingsFileName;
-    std::string path = ChooseSettingsPath(appDir, IsWritableDirectory(appDir.empty() ? "." : appDir),
-                                          PathExists(beside), UserConfigDirectory());
+    SettingsPlaceFacts facts;
+    facts.AppDir = appDir;
+    facts.ConfigHome = UserConfigDirectory();
+    facts.FileBesideExists = PathExists(beside);
+    facts.FileBesideWritable = IsReplaceableFile(beside);
+    facts.AppDirWritable = IsWritableDirectory(appDir.empty() ? "." : appDir);
+    SettingsPlace place = ChooseSettingsPlace(facts);
     // One kind of separator in the path the user may be shown.
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    std::replace(place.Path.begin(), place.Path.end(), '/', '\\');
+    std::replace(place.SeedPath.begin(), place.SeedPath.end(), '/', '\\');
+    return place;
 }
 
 bool WriteSettingsFile(const std::string &path, const std::string &text)

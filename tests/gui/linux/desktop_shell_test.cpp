@@ -88,6 +88,13 @@ private slots:
         QVERIFY(m_catcher.opened.isEmpty());
     }
 
+    void aPathThatIsNotUtf8ArrivesAsItsBytes()
+    {
+        m_shell.ShowInFileManager("/opt/\xff\xfe-app");
+        QTRY_COMPARE(m_manager.calls.size(), 1);
+        QCOMPARE(m_manager.calls[0].uris, QStringList{"file:///opt/%FF%FE-app"});
+    }
+
     void propertiesSendsShowItemProperties()
     {
         m_shell.ShowProperties("/usr/bin/env");
@@ -117,9 +124,10 @@ private slots:
     void withoutAFileManagerTheFolderOpens()
     {
         QVERIFY(m_peer.unregisterService(QStringLiteral("org.freedesktop.FileManager1")));
-        m_shell.ShowInFileManager("/tmp/some dir/app");
-        m_shell.ShowProperties("/tmp/some dir/app");  // nothing to ask, nothing happens
-        QCOMPARE(m_catcher.opened, QList<QUrl>{QUrl::fromLocalFile("/tmp/some dir")});
+        m_shell.ShowInFileManager("/tmp/some dir\xff/app");
+        m_shell.ShowProperties("/tmp/some dir\xff/app");  // nothing to ask, nothing happens
+        QCOMPARE(m_catcher.opened.size(), 1);
+        QCOMPARE(m_catcher.opened[0].toEncoded(), QByteArray("file:///tmp/some%20dir%FF"));
         QTest::qWait(50);
         QVERIFY(m_manager.calls.isEmpty());
         QVERIFY(m_peer.registerService(QStringLiteral("org.freedesktop.FileManager1")));

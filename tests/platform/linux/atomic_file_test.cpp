@@ -93,11 +93,14 @@ TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileIntact)
 TEST_F(AtomicFileTest, ReadOnlyFileOrDirectoryFailsCleanly)
 {
     Put("[Set]\n", 0444);
+    EXPECT_FALSE(IsReplaceableFile(m_path));
     EXPECT_FALSE(WriteFileAtomically(m_path, "x"));
     EXPECT_EQ(Get(m_path), "[Set]\n");
 
     chmod(m_path.c_str(), 0644);
+    EXPECT_TRUE(IsReplaceableFile(m_path));
     chmod(m_dir.c_str(), 0555);
+    EXPECT_FALSE(IsReplaceableFile(m_path));
     EXPECT_FALSE(WriteFileAtomically(m_path, "x"));
     EXPECT_FALSE(WriteFileAtomically(m_dir + "/new.ini", "x"));
     EXPECT_EQ(Get(m_path), "[Set]\n");
@@ -127,7 +130,7 @@ TEST_F(AtomicFileTest, ReadOnlySettingsFileRaisesOnAClick)
     EXPECT_FALSE(store.Read().ShowLocal);
 }
 
-TEST_F(AtomicFileTest, InstalledProgramKeepsItsSettingsInTheConfigDirectory)
+TEST_F(AtomicFileTest, SettingsGoToTheUsersOwnFileWhenTheOneBesideCannotBeWritten)
 {
     const std::string appDir = m_dir + "/bin/";
     const std::string config = m_dir + "/config";
@@ -136,20 +139,17 @@ TEST_F(AtomicFileTest, InstalledProgramKeepsItsSettingsInTheConfigDirectory)
     const std::string savedXdg = oldXdg ? oldXdg : "";
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 
-    EXPECT_EQ(SettingsFilePath(appDir), appDir + "Quorvex.ini") << "writable: portable use";
+    EXPECT_EQ(SettingsFilePlace(appDir).Path, appDir + "Quorvex.ini") << "our own folder: portable use";
 
-    chmod(appDir.c_str(), 0555);
-    const std::string path = SettingsFilePath(appDir);
-    EXPECT_EQ(path, config + "/OndriQuorvex/Quorvex.ini");
-    SettingsStore store(path, WriteSettingsFile);
+    // A file without write permission, as a run under another account leaves.
+    std::ofstream(appDir + "Quorvex.ini") << "[Set]\nShowInfo=1\n";
+    chmod((appDir + "Quorvex.ini").c_str(), 0444);
+    const SettingsPlace place = SettingsFilePlace(appDir);
+    EXPECT_EQ(place.Path, config + "/OndriQuorvex/Quorvex.ini");
+    EXPECT_EQ(place.SeedPath, appDir + "Quorvex.ini");
+    SettingsStore store(place.Path, WriteSettingsFile, "\n", place.SeedPath);
     store.SaveSetting(TagAutoRefresh, true);  // creates the directory
-    EXPECT_EQ(Get(path), "[Set]\nAutoRefresh=1\n");
-
-    chmod(appDir.c_str(), 0755);
-    std::ofstream(appDir + "Quorvex.ini") << "";
-    chmod(appDir.c_str(), 0555);
-    EXPECT_EQ(SettingsFilePath(appDir), appDir + "Quorvex.ini") << "an existing file beside the executable wins";
-    chmod(appDir.c_str(), 0755);
+    EXPECT_EQ(Get(place.Path), "[Set]\nShowInfo=1\nAutoRefresh=1\n");
 
     if (oldXdg)
         setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);

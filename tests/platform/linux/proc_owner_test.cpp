@@ -63,7 +63,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_root); }
 
-    void Process(int pid, std::initializer_list<uint64_t> sockets, const std::string &exe, const std::string &comm,
+    void Process(int pid, const std::vector<uint64_t> &sockets, const std::string &exe, const std::string &comm,
                  bool withFd = true)
     {
         const fs::path dir = m_root / std::to_string(pid);
@@ -94,18 +94,24 @@ TEST_F(FakeProc, OneScanFindsOwnersNamesAndStartTimes)
     Process(14, {}, "/usr/bin/idle", "idle");                  // owns no socket
     Process(15, {504}, "/usr/bin/gone", "gone");               // ended between its exe and its stat
     fs::remove(m_root / "15" / "stat");
+    std::vector<uint64_t> many(1500);  // more than one thread reads at a time
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = 10000 + i;
+    Process(16, many, "/usr/bin/busy", "busy");
     fs::create_directories(m_root / "self");
     fs::create_directories(m_root / "net");
 
     OwnerTable owners;
-    owners.Scan(m_root.string());
+    owners.Scan(m_root.string(), 2);
     EXPECT_EQ(owners.OwnerOf(500), 7u);
     EXPECT_EQ(owners.OwnerOf(501), 10u);
     EXPECT_EQ(owners.OwnerOf(502), 12u);
     EXPECT_EQ(owners.OwnerOf(503), 0u);
     EXPECT_EQ(owners.OwnerOf(77), 0u);
     EXPECT_EQ(owners.OwnerOf(0), 0u);
-    EXPECT_EQ(owners.SocketCount(), 4u);
+    EXPECT_EQ(owners.OwnerOf(10000), 16u);
+    EXPECT_EQ(owners.OwnerOf(11499), 16u);
+    EXPECT_EQ(owners.SocketCount(), 4u + many.size());
 
     const struct {
         uint32_t pid;
@@ -116,6 +122,7 @@ TEST_F(FakeProc, OneScanFindsOwnersNamesAndStartTimes)
         {7, "worker (deleted)", "/usr/bin/worker (deleted)", 1007},
         {12, "kernelish) x", "", 1012},
         {15, "gone", "", 0},  // no start time, so no path that could be ended
+        {16, "busy", "/usr/bin/busy", 1016},
     };
     for (const auto &e : expected) {
         const ProcessInfo *info = owners.Process(e.pid);
@@ -168,4 +175,25 @@ TEST_F(FakeProc, RecordsTakeOwnersAndAskVersionsOncePerProcess)
     EXPECT_EQ(recs[1].State, 5);
     EXPECT_TRUE(recs[1].ProcessName.empty() && recs[1].ProcessPath.empty() && recs[1].FileDescription.empty());
     EXPECT_EQ(recs[1].StartTime, 0u);
+}
+
+TEST_F(FakeProc, TableThatExistsButCannotBeReadIsAnError)
+{
+    // A kernel without IPv6: no tcp6 or udp6 at all, which is no error.
+    fs::create_directories(m_root / "net");
+    std::ofstream(m_root / "net" / "tcp")
+        << "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode\n"
+           "   0: 0100007F:0050 00000000:0000 0A 00000000:00000000 00:00000000 00000000     0        0 4321 1\n";
+    std::ofstream(m_root / "net" / "udp") << "";
+    LinuxSnapshot snapshot(SnapshotSources{false, m_root.string()});
+    TcpUdpTables tables;
+    snapshot.Take(tables);
+    ASSERT_EQ(tables.TcpRecs.size(), 1u);
+    EXPECT_EQ(tables.TcpRecs[0].LocalPort, "80");
+    EXPECT_TRUE(tables.UdpRecs.empty());
+
+    // A table that is there but cannot be read is not given as empty.
+    fs::remove(m_root / "net" / "udp");
+    fs::create_directories(m_root / "net" / "udp");
+    EXPECT_THROW(snapshot.Take(tables), std::runtime_error);
 }

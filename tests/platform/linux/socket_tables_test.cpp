@@ -10,6 +10,7 @@
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -186,7 +187,9 @@ TEST(SocketTables, MalformedReplies)
     std::vector<KernelSocket> sockets;
     const auto *data = reinterpret_cast<const uint8_t *>(bytes.data());
     // A message cut off in the middle, and one whose length runs past the datagram.
-    EXPECT_EQ(ParseSockDiagReply(data, 100, sockets), DumpStatus::Failed);
+    int number = 0;
+    EXPECT_EQ(ParseSockDiagReply(data, 100, sockets, &number), DumpStatus::Failed);
+    EXPECT_EQ(number, EPROTO);
     std::string overlong = bytes;
     overlong[0] = static_cast<char>(0xff);
     overlong[1] = static_cast<char>(0x7f);
@@ -200,7 +203,9 @@ TEST(SocketTables, MalformedReplies)
         message[4] = static_cast<uint8_t>(type);
         const int32_t error = -2;
         std::memcpy(message + 16, &error, 4);
-        EXPECT_EQ(ParseSockDiagReply(message, sizeof(message), sockets), DumpStatus::Failed) << type;
+        number = 0;
+        EXPECT_EQ(ParseSockDiagReply(message, sizeof(message), sockets, &number), DumpStatus::Failed) << type;
+        EXPECT_EQ(number, ENOENT) << type;
     }
     // A datagram of whole messages without NLMSG_DONE: the dump goes on.
     std::vector<KernelSocket> partial;

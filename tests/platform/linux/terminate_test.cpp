@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 
 #include <sys/wait.h>
@@ -21,7 +22,19 @@ pid_t StartSleeper()
     return child;
 }
 
-TEST(TerminateLinuxProcess, EndsTheListedChildWithSigkill)
+// Every case runs twice: with pidfd_open, and as on a kernel without it.
+class TerminateLinuxProcessTest : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override { SetPidfdOpenFailure(GetParam()); }
+    void TearDown() override { SetPidfdOpenFailure(0); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Kernels, TerminateLinuxProcessTest, ::testing::Values(0, ENOSYS),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                             return info.param == 0 ? "WithPidfd" : "WithoutPidfd";
+                         });
+
+TEST_P(TerminateLinuxProcessTest, EndsTheListedChildWithSigkill)
 {
     for (bool checkStartTime : {true, false}) {
         const pid_t child = StartSleeper();
@@ -38,7 +51,7 @@ TEST(TerminateLinuxProcess, EndsTheListedChildWithSigkill)
     }
 }
 
-TEST(TerminateLinuxProcess, StartTimeMismatchRefusesAndLeavesTheChildAlive)
+TEST_P(TerminateLinuxProcessTest, StartTimeMismatchRefusesAndLeavesTheChildAlive)
 {
     const pid_t child = StartSleeper();
     ASSERT_GT(child, 0);
@@ -50,7 +63,7 @@ TEST(TerminateLinuxProcess, StartTimeMismatchRefusesAndLeavesTheChildAlive)
     waitpid(child, &status, 0);
 }
 
-TEST(TerminateLinuxProcess, GoneOrInvalidPidRefuses)
+TEST_P(TerminateLinuxProcessTest, GoneOrInvalidPidRefuses)
 {
     const pid_t child = fork();
     if (child == 0)

@@ -131,8 +131,15 @@ TEST_F(AtomicFileTest, WritableDirectoryKeepsTheFileBesideTheExecutable)
 {
     EXPECT_TRUE(IsWritableDirectory(m_dir));
     EXPECT_FALSE(IsWritableDirectory(m_dir + "\\missing"));
-    EXPECT_EQ(SettingsFilePath(m_dir + "\\"), m_path);
+    EXPECT_EQ(SettingsFilePlace(m_dir + "\\").Path, m_path);
     EXPECT_EQ(FilesInDir(), 0) << "the writability probe leaves nothing behind";
+
+    // A read-only file beside the executable: the user's own file takes over,
+    // starting from its values.
+    Put("[Set]\r\n", FILE_ATTRIBUTE_READONLY);
+    const SettingsPlace place = SettingsFilePlace(m_dir + "\\");
+    EXPECT_EQ(place.Path, UserConfigDirectory() + "\\OndriQuorvex\\Quorvex.ini");
+    EXPECT_EQ(place.SeedPath, m_path);
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+#include "platform/process_limits.h"
+
+#include <sys/resource.h>
+
+namespace quorvex {
+
+bool RaiseOpenFileLimit()
+{
+    rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return false;
+    if (limit.rlim_cur == limit.rlim_max)
+        return true;
+    limit.rlim_cur = limit.rlim_max;
+    return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
+}  // namespace quorvex

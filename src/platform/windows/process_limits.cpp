@@ -1,0 +1,10 @@
+#include "platform/process_limits.h"
+
+namespace quorvex {
+
+bool RaiseOpenFileLimit()
+{
+    return true;
+}
+
+}  // namespace quorvex
