@@ -134,7 +134,7 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
 
     m_model = new ConnectionModel(m_list, this);
     m_view = CreateListView();
-    m_view->setAccessibleName(QString::fromUtf8(texts::ListAccessibleName));
+    m_view->setAccessibleName(FromFixedText(texts::ListAccessibleName));
     m_view->setModel(m_model);
     ConfigureColumns();
     m_rowMenu = new RowMenu(m_controller.MenuState(), this);
@@ -468,8 +468,8 @@ void MainWindow::SetCounters(int appCount, int netCount)
 {
     m_labAppCount->setText(QString::number(appCount));
     m_labNetCount->setText(QString::number(netCount));
-    m_labAppCount->setAccessibleName(QString::fromUtf8(texts::AppCountAccessibleName).arg(appCount));
-    m_labNetCount->setAccessibleName(QString::fromUtf8(texts::NetCountAccessibleName).arg(netCount));
+    m_labAppCount->setAccessibleName(FromFixedText(texts::AppCountAccessibleName).arg(appCount));
+    m_labNetCount->setAccessibleName(FromFixedText(texts::NetCountAccessibleName).arg(netCount));
 }
 
 std::string MainWindow::Caption() const
