@@ -85,7 +85,7 @@ int CompareText(const std::string &a, const std::string &b)
 
 int VTSCompareNodes(const TMyRec *row1, const TMyRec *row2, int column)
 {
-    if (column > 12 || column < 0 || !row1 || !row2)
+    if (!row1 || !row2)
         return 0;
     const std::string *a = SortField(*row1, column);
     if (!a)

@@ -24,6 +24,10 @@ enum Column : int {
 };
 inline constexpr int ColumnCount = 14;
 inline constexpr int NoColumn = -1;
+// The file-detail columns that the show-info box shows and hides, in order.
+inline constexpr int InfoColumns[] = {ColPath, ColDescription, ColCompany};
+// The one column the user can drag to another place in the header.
+inline constexpr int MovableColumn = ColRemark;
 
 struct ColumnInfo {
     const char *Caption;  // UTF-8
@@ -31,15 +35,16 @@ struct ColumnInfo {
     bool VisibleAtStart;
 };
 
-// Caption, initial width and visibility of a column 0..13.
+// Caption, initial width and visibility of a column, 0 to ColumnCount - 1.
 const ColumnInfo &GetColumnInfo(int column);
 
-// Text of a cell, in the system's encoding. No record, column 9 and every
-// index outside 0..13 give the empty text.
+// Text of a cell, in the system's encoding. No record, ColManage and every
+// index outside the column table give the empty text.
 std::string VTSGetText(const TMyRec *rec, int column);
 
 // The field a column orders by, or nullptr for the columns that compare
-// nothing (-1, 0, 2, 9, 13 and every other index).
+// nothing (NoColumn, ColPid, ColSecurity, ColManage, ColRemark and every
+// index outside the column table).
 const std::string *SortField(const TMyRec &rec, int column);
 
 // Byte-wise comparison of two texts that folds only a..z to A..Z. Only the

@@ -3,12 +3,12 @@
 #include <exception>
 
 #include "core/fixed_texts.h"
+#include "core/platform_port.h"
 #include "core/process_commands.h"
 #include "core/prompts.h"
 #include "core/shell_actions.h"
 #include "core/text_forms.h"
 #include "core/version_tag.h"
-#include "platform/platform.h"
 
 namespace quorvex {
 

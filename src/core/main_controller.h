@@ -40,7 +40,7 @@ public:
     virtual void SetCaption(const std::string &caption) = 0;
     /// The list becomes the window's active control.
     virtual void FocusList() = 0;
-    /// Columns 10 to 12 (path, description, company) shown or hidden.
+    /// The file-detail columns (InfoColumns) shown or hidden.
     virtual void SetInfoColumnsVisible(bool visible) = 0;
     virtual void RepaintList() = 0;
     /// The row's report (RowReportText) replaces the clipboard's content.
@@ -54,11 +54,14 @@ public:
 /// Places where other parts of the program join the window's sequences. An
 /// empty function means the part is not there and the step does nothing.
 struct MainHooks {
-    /// Start-up step 5: reads the settings file and sets the boxes through
-    /// SetChecked (while Initializing, so show-local does not refresh). Its
-    /// own errors are its own business; whatever it throws ends the start-up.
+    /// FormCreate calls it once the directories are known, before the icon
+    /// caches and the first fill: reads the settings file and sets the boxes
+    /// through SetChecked (while Initializing, so show-local does not
+    /// refresh). Its own errors are its own business; whatever it throws ends
+    /// the start-up.
     std::function<void()> LoadSettings;
-    /// Start-up steps 7 and 8: the large and the small icon cache.
+    /// FormCreate calls it right after LoadSettings: makes the large and the
+    /// small icon cache.
     std::function<void()> CreateIconCaches;
     /// Called by each box's handler with the box's tag, right after the
     /// mirror field has been set. A throw does not stop the box's work: the

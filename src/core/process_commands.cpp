@@ -5,11 +5,11 @@
 
 #include "core/connection_list.h"
 #include "core/fixed_texts.h"
+#include "core/platform_port.h"
 #include "core/prompts.h"
 #include "core/row_menu_state.h"
 #include "core/shell_actions.h"
 #include "core/text_forms.h"
-#include "platform/platform.h"
 
 namespace quorvex {
 

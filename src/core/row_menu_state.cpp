@@ -11,4 +11,16 @@ void RowMenuState::EnableRowItems(const TMyRec &rec)
     Property = hasPath;
 }
 
+bool RowMenuState::Enabled(RowCommand command) const
+{
+    switch (command) {
+    case RowCommand::ProcInfo: return ProcInfo;
+    case RowCommand::EndProc: return EndProc;
+    case RowCommand::Copy: break;
+    case RowCommand::Locate: return Locate;
+    case RowCommand::Property: return Property;
+    }
+    return true;
+}
+
 }  // namespace quorvex

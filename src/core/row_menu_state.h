@@ -4,6 +4,9 @@
 
 namespace quorvex {
 
+/// The row menu's commands, in menu order.
+enum class RowCommand { ProcInfo, EndProc, Copy, Locate, Property };
+
 /// Enabled state of the row menu's items. All start enabled; each popup
 /// request for a row and each manage-column click sets them again, and they
 /// keep that state in between (closing the menu does not reset it). The copy
@@ -16,6 +19,8 @@ struct RowMenuState {
 
     /// The four items follow whether the row has a path.
     void EnableRowItems(const TMyRec &rec);
+    /// Whether the item of `command` is enabled, and so can be chosen.
+    bool Enabled(RowCommand command) const;
 };
 
 }  // namespace quorvex

@@ -86,26 +86,6 @@ SettingsPlace ChooseSettingsPlace(const SettingsPlaceFacts &facts)
     return {home + "OndriQuorvex/" + SettingsFileName, facts.FileBesideExists ? beside : std::string()};
 }
 
-FileReadResult ReadTextFile(const std::string &path, std::string &text)
-{
-    text.clear();
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found)
-        return FileReadResult::Missing;
-    if (ec || status.type() != std::filesystem::file_type::regular)
-        return FileReadResult::Failed;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return FileReadResult::Failed;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad())
-        return FileReadResult::Failed;
-    text = std::move(buffer).str();
-    return FileReadResult::Ok;
-}
-
 SettingsStore::SettingsStore(std::string path, TextWriter writer, std::string newFileEol, std::string seedPath)
     : m_path(std::move(path)), m_writer(std::move(writer)), m_newFileEol(std::move(newFileEol)),
       m_seedPath(std::move(seedPath))

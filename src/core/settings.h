@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "core/text_file.h"
+
 namespace quorvex {
 
 inline constexpr const char *SettingsFileName = "Quorvex.ini";
@@ -69,11 +71,6 @@ struct SettingsPlace {
 /// beside the executable. Without a configuration directory the file stays
 /// beside the executable, whatever its fate.
 SettingsPlace ChooseSettingsPlace(const SettingsPlaceFacts &facts);
-
-/// Reads a whole file. Missing when there is no such file; Failed when it
-/// exists but cannot be read (or is not a regular file).
-enum class FileReadResult { Ok, Missing, Failed };
-FileReadResult ReadTextFile(const std::string &path, std::string &text);
 
 /// The settings file, addressed by its full path at every access (no handle
 /// stays open). Writes go through `writer`, which must replace the file as a

@@ -14,7 +14,7 @@ class MainController;
 using SettingsStoreFactory = std::function<SettingsStore(const std::string &appDir)>;
 
 /// Joins the settings file to the window's start-up and its four boxes.
-/// Start-up step 5 opens the store for the controller's AppDir, reads the
+/// In FormCreate, Hooks.LoadSettings opens the store for the controller's AppDir, reads the
 /// four keys into the mirror fields and sets each box whose stored value
 /// differs from its initial state through SetChecked, so that its handler
 /// runs as for a click; a failure there ends the setting of boxes silently.

@@ -7,12 +7,13 @@
 #include "core/prompts.h"
 #include "core/text_forms.h"
 #include "gui/host_system.h"
+#include "gui/system_text.h"
 
 namespace quorvex {
 
 void SetupApplication()
 {
-    QCoreApplication::setApplicationName(QString::fromUtf8(texts::ApplicationTitle));
+    QCoreApplication::setApplicationName(FromFixedText(texts::ApplicationTitle));
     SetupIconTheme();
 }
 

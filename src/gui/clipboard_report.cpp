@@ -6,6 +6,7 @@
 
 #include "core/my_rec.h"
 #include "core/process_commands.h"
+#include "gui/system_text.h"
 
 namespace quorvex {
 
@@ -18,8 +19,7 @@ void CopyRowReport(const TMyRec *focused)
         return;
     // The report is in the system's encoding; the clipboard offers it to
     // other programs in the forms they ask for.
-    const std::string report = RowReportText(*focused);
-    clipboard->setText(QString::fromLocal8Bit(report.data(), static_cast<qsizetype>(report.size())));
+    clipboard->setText(FromSystemText(RowReportText(*focused)));
 }
 
 }  // namespace quorvex

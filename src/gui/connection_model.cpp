@@ -54,7 +54,7 @@ QVariant ConnectionModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromUtf8(GetColumnInfo(section).Caption);
+        return FromFixedText(GetColumnInfo(section).Caption);
     if (role == Qt::TextAlignmentRole && section == ColManage)
         return QVariant::fromValue(Qt::AlignCenter);
     return {};
@@ -95,7 +95,7 @@ void ConnectionModel::RowsInserted()
 
 void ConnectionModel::RowsChanged(int first, int last)
 {
-    emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    emit dataChanged(index(first, ColPid), index(last, ColumnCount - 1));
 }
 
 void ConnectionModel::LayoutAboutToBeChanged()

@@ -25,7 +25,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     ConnectionList &List() { return m_list; }
-    /// Column 1's row icons; none until the icon caches exist.
+    /// The row icons of the process column (ColProcess); none until the icon
+    /// caches exist.
     void SetSmallIcons(IconCache *icons) { m_smallIcons = icons; }
 
 signals:

@@ -1,7 +1,6 @@
 #include "gui/connection_view.h"
 
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 
@@ -67,7 +66,7 @@ void ConnectionView::setInfoColumnsVisible(bool visible)
 {
     // QHeaderView remembers a hidden section's size, so the user's width
     // comes back with the column.
-    for (int column : {ColPath, ColDescription, ColCompany})
+    for (int column : InfoColumns)
         setColumnHidden(column, !visible);
 }
 
@@ -84,92 +83,57 @@ int ConnectionView::focusedColumn() const
     return 0;
 }
 
-void ConnectionView::focusRow(int row)
+void ConnectionView::focusCell(int row, int column)
 {
     if (!model() || row < 0 || row >= model()->rowCount(rootIndex()))
         return;
-    const QModelIndex index = model()->index(row, focusedColumn(), rootIndex());
+    const QModelIndex index = model()->index(row, column >= 0 ? column : focusedColumn(), rootIndex());
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
 }
 
-void ConnectionView::keyboardSearch(const QString &search)
+QPoint ConnectionView::focusedRowMenuPosition() const
 {
-    if (!model() || search.isEmpty())
-        return;
-    const qint64 now = m_clock();
-    const bool extend = !m_searchText.isEmpty() && now - m_lastSearchKey < SearchPauseMs;
-    m_lastSearchKey = now;
-    m_searchText = extend ? m_searchText + search : search;
-
-    const int rows = model()->rowCount(rootIndex());
-    const int column = focusedColumn();
-    const int start = currentIndex().isValid() ? currentIndex().row() : 0;
-    for (int i = 0; i < rows; ++i) {
-        const int row = (start + i) % rows;
-        const QString text = model()->index(row, column, rootIndex()).data(Qt::DisplayRole).toString();
-        if (text.startsWith(m_searchText, Qt::CaseSensitive)) {
-            focusRow(row);
-            return;
-        }
-    }
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return viewport()->mapToGlobal(QPoint(0, 0));
+    const QRect cell = visualRect(model()->index(current.row(), focusedColumn(), rootIndex()));
+    return viewport()->mapToGlobal(QPoint(cell.left() + 8, cell.center().y()));
 }
 
-void ConnectionView::pressRow(QMouseEvent *event)
+void ConnectionView::keyboardSearch(const QString &search)
 {
+    if (!search.isEmpty())
+        emit textTyped(search, m_clock());
+}
+
+void ConnectionView::report(ClickKind kind, QMouseEvent *event)
+{
+    event->accept();
+    MouseButton button = MouseButton::Other;
+    if (event->button() == Qt::LeftButton)
+        button = MouseButton::Left;
+    else if (event->button() == Qt::RightButton)
+        button = MouseButton::Right;
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid())
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    emit mouseReported(kind, button, index.isValid() ? index.row() : -1, index.isValid() ? index.column() : -1,
+                       event->globalPosition().toPoint());
 }
 
 void ConnectionView::mousePressEvent(QMouseEvent *event)
 {
-    m_pressColumn = -1;
-    const Qt::MouseButton button = event->button();
-    if (button != Qt::LeftButton && button != Qt::RightButton) {
-        event->accept();
-        return;
-    }
-    // Both buttons select the row under the mouse and make it the focused
-    // row, the right one before the popup request. A press below the rows
-    // keeps the selection, and dragging selects nothing.
-    pressRow(event);
-    const QModelIndex index = indexAt(event->position().toPoint());
-    if (button == Qt::LeftButton && index.isValid())
-        m_pressColumn = index.column();
-    event->accept();
+    report(ClickKind::Press, event);
 }
 
 void ConnectionView::mouseReleaseEvent(QMouseEvent *event)
 {
-    const int pressColumn = m_pressColumn;
-    m_pressColumn = -1;
-    event->accept();
-    if (event->button() == Qt::RightButton) {
-        // The menu of a right click comes at the release, as on Windows,
-        // after the press has made the row the focused one.
-        // If the mouse moved to another row meanwhile, that row is the one
-        // the menu is for, so it becomes the focused row too.
-        const QModelIndex index = indexAt(event->position().toPoint());
-        if (!index.isValid())
-            return;
-        if (index.row() != currentIndex().row())
-            pressRow(event);
-        emit popupRequested(index.row(), event->globalPosition().toPoint());
-        return;
-    }
-    if (event->button() != Qt::LeftButton || pressColumn < 0)
-        return;
-    const QModelIndex index = indexAt(event->position().toPoint());
-    if (!index.isValid() || index.column() != pressColumn || pressColumn != ColManage)
-        return;
-    const QModelIndex current = currentIndex();
-    if (current.isValid())
-        emit manageColumnClicked(current.row(), QCursor::pos());
+    report(ClickKind::Release, event);
 }
 
 void ConnectionView::mouseMoveEvent(QMouseEvent *event)
 {
+    // No selection by dragging; without a button the move shows tooltips
+    // and hover as usual.
     if (event->buttons() != Qt::NoButton) {
         event->accept();
         return;
@@ -179,12 +143,7 @@ void ConnectionView::mouseMoveEvent(QMouseEvent *event)
 
 void ConnectionView::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    m_pressColumn = -1;
-    event->accept();
-    if (event->button() != Qt::LeftButton)
-        return;
-    pressRow(event);
-    emit rowDoubleClicked();
+    report(ClickKind::DoubleClick, event);
 }
 
 void ConnectionView::contextMenuEvent(QContextMenuEvent *event)
@@ -192,19 +151,8 @@ void ConnectionView::contextMenuEvent(QContextMenuEvent *event)
     event->accept();
     // A right click is answered at the button's release; only the menu key
     // (and other keyboard requests) arrive here.
-    if (event->reason() == QContextMenuEvent::Mouse)
-        return;
-    const QModelIndex current = currentIndex();
-    if (!current.isValid())
-        return;
-    const QRect cell = visualRect(model()->index(current.row(), focusedColumn(), rootIndex()));
-    emit popupRequested(current.row(), viewport()->mapToGlobal(QPoint(cell.left() + 8, cell.center().y())));
-}
-
-void ConnectionView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
-{
-    QTreeView::currentChanged(current, previous);
-    emit focusedRowChanged(current.isValid() ? current.row() : -1);
+    if (event->reason() != QContextMenuEvent::Mouse)
+        emit menuKeyPressed();
 }
 
 void ConnectionView::focusInEvent(QFocusEvent *event)

@@ -4,21 +4,23 @@
 
 #include <QTreeView>
 
+#include "core/list_mouse.h"
+
 namespace quorvex {
 
 class ListHeader;
 class RowDelegate;
 
 /// The connection list's view: flat rows of 22 px, one whole row selected
-/// at a time, the header of `ListHeader`, and the list's own reports of
-/// clicks (popup requests, manage-column clicks, double clicks) for the
-/// main window to answer. Incremental search is case-sensitive, on the
-/// focused column, from the focused row on, with a 200 ms pause between
-/// characters starting a new search.
+/// at a time, the header of `ListHeader`. It decides nothing about clicks
+/// and keys: it reports them with the row and column under the mouse (the
+/// main window hands them to the core's WindowController) and carries out
+/// what comes back (focusCell). A mouse press selects nothing by itself,
+/// and dragging never selects.
 class ConnectionView : public QTreeView {
     Q_OBJECT
 public:
-    /// Milliseconds of a monotonic clock, for the incremental search.
+    /// Milliseconds of a monotonic clock, the time stamps of typed text.
     using Clock = std::function<qint64()>;
 
     explicit ConnectionView(QWidget *parent = nullptr);
@@ -27,29 +29,32 @@ public:
     RowDelegate *rowDelegate() const { return m_delegate; }
     void setModel(QAbstractItemModel *model) override;
 
-    /// Shows or hides the file-detail columns 10 to 12; widths survive.
+    /// Shows or hides the file-detail columns (ColPath, ColDescription,
+    /// ColCompany); widths survive.
     void setInfoColumnsVisible(bool visible);
 
-    /// Selects the row and makes it the focused row, keeping the focused column.
-    void focusRow(int row);
-    /// The column that incremental search reads: the current index's column
-    /// while it is visible, else the first visible column.
+    /// Selects the row and makes it the focused row with `column` as the
+    /// focused column, and scrolls it into view.
+    void focusCell(int row, int column);
+    /// The focused column, which incremental search reads: the current
+    /// index's column while it is visible, else the first visible column.
     int focusedColumn() const;
+    /// Where the menu key opens the row menu: over the focused row, in the
+    /// focused column, on the screen.
+    QPoint focusedRowMenuPosition() const;
 
     void setSearchClock(Clock clock) { m_clock = std::move(clock); }
     void keyboardSearch(const QString &search) override;
 
-    static constexpr int SearchPauseMs = 200;
-
 signals:
-    /// A right click on a row or the menu key over the focused row.
-    void popupRequested(int row, QPoint globalPos);
-    /// A left click in the manage column on a row; the press made it focused.
-    void manageColumnClicked(int row, QPoint globalCursorPos);
-    /// A double click of the left button anywhere in the row area.
-    void rowDoubleClicked();
-    /// The focused row changed (-1 for none).
-    void focusedRowChanged(int row);
+    /// A press, release or double click in the row area: `row` and `column`
+    /// under the mouse, -1 where there is none (below the last row).
+    void mouseReported(quorvex::ClickKind kind, quorvex::MouseButton button, int row, int column,
+                       QPoint globalPos);
+    /// The keyboard's menu key (or another keyboard request for a menu).
+    void menuKeyPressed();
+    /// Text typed while the list has the keyboard focus, with its time.
+    void textTyped(const QString &text, qint64 timeMs);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -57,19 +62,15 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
-    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void pressRow(QMouseEvent *event);
+    void report(ClickKind kind, QMouseEvent *event);
 
     ListHeader *m_header;
     RowDelegate *m_delegate;
     Clock m_clock;
-    QString m_searchText;
-    qint64 m_lastSearchKey = 0;
-    int m_pressColumn = -1;  // column of the left press on a row, for the column click
 };
 
 }  // namespace quorvex

@@ -14,8 +14,10 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "core/fixed_texts.h"
 #include "core/my_rec.h"
 #include "core/shell_actions.h"
+#include "gui/system_text.h"
 
 namespace quorvex {
 
@@ -30,11 +32,6 @@ const char *OkButtonStyle =
     "QPushButton { background-color: rgb(209,218,238); border: 1px solid rgb(160,170,200); border-radius: 2px; }"
     "QPushButton:hover { border: 1px solid rgb(255,199,60); }"
     "QPushButton:pressed, QPushButton:focus { border: 1px solid rgb(106,141,244); }";
-
-QString FromSystemText(const std::string &text)
-{
-    return QString::fromLocal8Bit(text.c_str());
-}
 
 void Paint(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 {
@@ -74,7 +71,7 @@ TFormProcInfo::TFormProcInfo(const TMyRec &rec, ShellActions &shell, QWidget *pa
     setObjectName(QStringLiteral("FormProcInfo"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
-    setWindowTitle(QStringLiteral("进程详细信息"));
+    setWindowTitle(FromFixedText(texts::ProcInfoCaption));
     setFixedSize(ClientWidth, ClientHeight);
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(8);
@@ -87,7 +84,7 @@ TFormProcInfo::TFormProcInfo(const TMyRec &rec, ShellActions &shell, QWidget *pa
     Paint(panel, QPalette::Window, QColor(236, 245, 248));
 
     // Made first so that it heads the tab order, with the path box second.
-    m_ok = new QPushButton(QStringLiteral("确定"), panel);
+    m_ok = new QPushButton(FromFixedText(texts::ProcInfoOkButton), panel);
     m_ok->setObjectName(QStringLiteral("BTNOK"));
     m_ok->setGeometry(321, 202, 97, 26);
     m_ok->setDefault(true);
@@ -117,12 +114,12 @@ TFormProcInfo::TFormProcInfo(const TMyRec &rec, ShellActions &shell, QWidget *pa
     exe->adjustSize();
 
     AddLabel(panel, "LabExeDes", FromSystemText(rec.Description) + QStringLiteral("  "), 80, 45)->setEnabled(false);
-    AddLabel(panel, "LabPID", QStringLiteral("PID:") + FromSystemText(rec.Pid), 80, 69);
+    AddLabel(panel, "LabPID", FromFixedText(texts::ProcInfoPidPrefix) + FromSystemText(rec.Pid), 80, 69);
     AddLabel(panel, "Labcomp", FromSystemText(rec.CompanyName) + QStringLiteral(" "), 80, 91);
     AddLine(panel, "Shape1", 114);
-    AddLabel(panel, "Label5", QStringLiteral("文件路径: "), 10, 121);
+    AddLabel(panel, "Label5", FromFixedText(texts::ProcInfoPathLabel), 10, 121);
 
-    m_locate = AddLabel(panel, "LabLocate", QStringLiteral("定位文件"), 12, 179);
+    m_locate = AddLabel(panel, "LabLocate", FromFixedText(texts::ProcInfoLocateLink), 12, 179);
     QFont link = m_locate->font();
     link.setUnderline(true);
     m_locate->setFont(link);

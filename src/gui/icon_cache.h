@@ -44,7 +44,7 @@ public:
     int Size() const { return m_size; }
     const TImageListEx &List() const { return m_list; }
 
-    /// VTSGetImageIndex for the list model: column 1's decoration for a row
+    /// The list model's icon of the process column (ColProcess) for a row
     /// with this process path, or an empty variant when no icon can be had.
     QVariant Decoration(const std::string &processPath);
 

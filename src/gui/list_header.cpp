@@ -127,7 +127,7 @@ bool ListHeader::startPress(QMouseEvent *event)
     }
     m_pressed = logicalIndexAt(x);
     // QHeaderView decides at the press whether a drag moves the section.
-    setSectionsMovable(m_pressed == ColRemark);
+    setSectionsMovable(m_pressed == MovableColumn);
     return m_pressed >= 0;
 }
 

@@ -45,9 +45,9 @@ const char *ButtonStyle =
     "QPushButton:focus { border: 1px solid rgb(106,141,244); }"
     "QPushButton:disabled { color: rgb(160,160,160); }";
 
-QLabel *TextLabel(const char *utf8, QWidget *parent)
+QLabel *TextLabel(const char *text, QWidget *parent)
 {
-    auto *label = new QLabel(QString::fromUtf8(utf8), parent);
+    auto *label = new QLabel(FromFixedText(text), parent);
     label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     return label;
 }
@@ -65,16 +65,16 @@ QLabel *CounterLabel(const char *name, const QColor &colour, QWidget *parent)
     return label;
 }
 
-QPushButton *Button(const char *name, const char *utf8, QWidget *parent)
+QPushButton *Button(const char *name, const char *text, QWidget *parent)
 {
-    auto *button = new QPushButton(QString::fromUtf8(utf8), parent);
+    auto *button = new QPushButton(FromFixedText(text), parent);
     button->setObjectName(QString::fromLatin1(name));
     return button;
 }
 
-QCheckBox *Box(const char *name, const char *utf8, bool checked, QWidget *parent)
+QCheckBox *Box(const char *name, const char *text, bool checked, QWidget *parent)
 {
-    auto *box = new QCheckBox(QString::fromUtf8(utf8), parent);
+    auto *box = new QCheckBox(FromFixedText(text), parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setChecked(checked);
     return box;
@@ -82,7 +82,7 @@ QCheckBox *Box(const char *name, const char *utf8, bool checked, QWidget *parent
 
 QString MailLinkHtml(const QColor &colour)
 {
-    const QString address = QString::fromUtf8(texts::ContactAddress);
+    const QString address = FromFixedText(texts::ContactAddress);
     return QStringLiteral("<a href=\"mailto:%1\" style=\"color:%2; text-decoration:underline;\">%1</a>")
         .arg(address, colour.name());
 }
@@ -101,7 +101,8 @@ QAccessibleInterface *MainWindowAccessible(const QString &className, QObject *ob
 MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options,
                        QWidget *parent)
     : QWidget(parent, Qt::Window),
-      m_controller(platform, m_list, *this, prompts, shell, std::move(options)), m_shell(shell)
+      m_controller(platform, m_list, *this, prompts, shell, std::move(options)),
+      m_windowController(m_list, m_controller, *this), m_shell(shell)
 {
     static const bool accessibleFactoryInstalled = [] {
         QAccessible::installFactory(MainWindowAccessible);
@@ -109,7 +110,7 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     }();
     (void)accessibleFactoryInstalled;
     setObjectName(QStringLiteral("FormQuorvex"));
-    setWindowTitle(QString::fromUtf8(texts::InitialCaption));
+    setWindowTitle(FromFixedText(texts::InitialCaption));
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);  // 8 pt on a 96 dpi screen
     setFont(font);
@@ -133,7 +134,7 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
 
     m_model = new ConnectionModel(m_list, this);
     m_view = CreateListView();
-    m_view->setAccessibleName(QString::fromUtf8(texts::ListAccessibleName));
+    m_view->setAccessibleName(FromFixedText(texts::ListAccessibleName));
     m_view->setModel(m_model);
     ConfigureColumns();
     m_rowMenu = new RowMenu(m_controller.MenuState(), this);
@@ -155,10 +156,7 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, [this] { RunHandler([this] { m_controller.Timer1Timer(); }); });
 
-    connect(m_model, &ConnectionModel::listSelectionChanged, this, [this] {
-        if (m_busy == 0)
-            PushSelectionToView();
-    });
+    connect(m_model, &ConnectionModel::listSelectionChanged, this, [this] { m_windowController.ListSelectionChanged(); });
     connect(m_model, &ConnectionModel::listSorted, this, &MainWindow::SyncSortIndicator);
 
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -187,9 +185,9 @@ void MainWindow::BuildTopBar(QWidget *bar)
 {
     m_labAppCount = CounterLabel("LabAppCount", QColor(255, 0, 0), bar);
     m_labNetCount = CounterLabel("LabNetCount", QColor(0, 0, 255), bar);
-    auto *help = Button("BTNHelp", "帮助", bar);
-    auto *update = Button("BTNUpdate", "更新", bar);
-    auto *home = Button("BTNHomePage", "主页", bar);
+    auto *help = Button("BTNHelp", texts::HelpButton, bar);
+    auto *update = Button("BTNUpdate", texts::UpdateButton, bar);
+    auto *home = Button("BTNHomePage", texts::HomePageButton, bar);
     help->setFixedSize(74, 32);
     update->setFixedSize(86, 32);
     home->setFixedSize(86, 32);
@@ -197,11 +195,11 @@ void MainWindow::BuildTopBar(QWidget *bar)
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    row->addWidget(TextLabel("当前有", bar));
+    row->addWidget(TextLabel(texts::CountersBefore, bar));
     row->addWidget(m_labAppCount);
-    row->addWidget(TextLabel("个程序已连接或尝试连接网络，共建立", bar));
+    row->addWidget(TextLabel(texts::CountersBetween, bar));
     row->addWidget(m_labNetCount);
-    row->addWidget(TextLabel("个连接。", bar));
+    row->addWidget(TextLabel(texts::CountersAfter, bar));
     row->addStretch(1);
     row->addWidget(help);
     row->addWidget(update);
@@ -218,21 +216,21 @@ void MainWindow::BuildBottomBar(QWidget *bar)
 {
     // Fixed places: the controls keep their distance from the left edge, and
     // the last three lie beyond the initial width until the window widens.
-    m_cbShowLocal = Box("CBShowLocal", "显示本地连接", true, bar);
-    m_cbAutoRefresh = Box("CBAutoRefresh", "自动刷新", false, bar);
-    m_cbAlwaysTop = Box("CBAlwaysTop", "始终保持在其他窗口前端", true, bar);
-    m_cbShowInfo = Box("CBShowInfo", "显示文件详细信息", false, bar);
+    m_cbShowLocal = Box("CBShowLocal", texts::ShowLocalBox, true, bar);
+    m_cbAutoRefresh = Box("CBAutoRefresh", texts::AutoRefreshBox, false, bar);
+    m_cbAlwaysTop = Box("CBAlwaysTop", texts::AlwaysTopBox, true, bar);
+    m_cbShowInfo = Box("CBShowInfo", texts::ShowInfoBox, false, bar);
     m_cbShowLocal->setGeometry(8, 6, 145, 17);
     m_cbAutoRefresh->setGeometry(157, 6, 124, 17);
     m_cbAlwaysTop->setGeometry(282, 6, 182, 17);
     m_cbShowInfo->setGeometry(755, 6, 166, 17);
 
-    m_btnRefresh = Button("BTNRefresh", "刷新", bar);
-    m_btnEndPro = Button("BTNEndPro", "结束进程", bar);
+    m_btnRefresh = Button("BTNRefresh", texts::RefreshButton, bar);
+    m_btnEndPro = Button("BTNEndPro", texts::EndProcessButton, bar);
     m_btnRefresh->setGeometry(553, 1, 80, 26);
     m_btnEndPro->setGeometry(633, 1, 110, 26);
 
-    auto *email = new QLabel(QStringLiteral("Email:"), bar);
+    auto *email = new QLabel(FromFixedText(texts::MailLabel), bar);
     email->setObjectName(QStringLiteral("Label6"));
     email->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Right-aligned, ending where its 27 pixels at 950 end. Fonts with wider
@@ -296,60 +294,19 @@ void MainWindow::ConnectListView()
             &MainWindow::PullSelectionFromView);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::PullSelectionFromView);
-
-    // A click changes the sort state even when no row moves (column -1, or
-    // rows already in order), so the glyph is synced here as well as on
-    // every reorder.
-    connect(m_view->listHeader(), &ListHeader::headerClicked, this, [this](int column) {
-        RunHandler([this, column] { m_list.HeaderClick(column); });
-        SyncSortIndicator();
+    connect(m_view->listHeader(), &ListHeader::headerClicked, this,
+            [this](int column) { m_windowController.HeaderClick(column); });
+    connect(m_view, &ConnectionView::mouseReported, this,
+            [this](ClickKind kind, MouseButton button, int row, int column, QPoint globalPos) {
+                m_clickPos = globalPos;
+                m_windowController.ListMouse(kind, button, row, column);
+            });
+    connect(m_view, &ConnectionView::menuKeyPressed, this, [this] { m_windowController.MenuKey(); });
+    connect(m_view, &ConnectionView::textTyped, this, [this](const QString &text, qint64 timeMs) {
+        m_windowController.KeyTyped(ToSystemText(text), timeMs, m_view->focusedColumn());
     });
-
-    // The view has made the row the focused one (and the list followed)
-    // before any of these arrive. A row number is checked against the list
-    // again: the list may have changed since the view counted its rows.
-    auto record = [this](int row) { return row >= 0 && row < m_list.RowCount() ? &m_list.Record(row) : nullptr; };
-    connect(m_view, &ConnectionView::popupRequested, this, [this, record](int row, QPoint pos) {
-        OpenRowMenu([&] { m_rowMenu->popupForRow(record(row), pos); });
-    });
-    connect(m_view, &ConnectionView::manageColumnClicked, this, [this, record](int row, QPoint) {
-        OpenRowMenu([&] { m_rowMenu->columnClick(ColManage, record(row)); });
-    });
-    connect(m_view, &ConnectionView::rowDoubleClicked, this,
-            [this] { RunHandler([this] { m_rowMenu->doubleClick(); }); });
-
-    const std::pair<void (RowMenu::*)(), void (MainController::*)()> commands[] = {
-        {&RowMenu::procInfo, &MainController::NProcInfoClick}, {&RowMenu::endProc, &MainController::NEndProcClick},
-        {&RowMenu::copy, &MainController::NCopyClick},         {&RowMenu::locate, &MainController::NLocateClick},
-        {&RowMenu::property, &MainController::NPropertyClick},
-    };
-    for (const auto &[signal, handler] : commands) {
-        connect(m_rowMenu, signal, this, [this, handler = handler] {
-            if (!MenuRowStillFocused())
-                return;
-            RunHandler([this, handler] { (m_controller.*handler)(); });
-        });
-    }
-}
-
-void MainWindow::OpenRowMenu(const std::function<void()> &open)
-{
-    // The timer keeps refreshing while the menu is open. A refresh that
-    // deletes the menu's row focuses the first row instead, and ending that
-    // row's process would end a program the user never chose.
-    const int focused = m_list.FocusedRow();
-    if (focused >= 0)
-        m_menuRow = m_list.RowId(focused);
-    RunHandler(open);
-    m_menuRow.reset();
-}
-
-bool MainWindow::MenuRowStillFocused() const
-{
-    if (!m_menuRow)
-        return true;
-    const int focused = m_list.FocusedRow();
-    return focused >= 0 && m_list.RowId(focused) == *m_menuRow;
+    connect(m_rowMenu, &RowMenu::commandChosen, this,
+            [this](RowCommand command) { m_windowController.ChooseRowCommand(command); });
 }
 
 void MainWindow::SetIconProvider(std::shared_ptr<SystemIconProvider> provider)
@@ -382,47 +339,51 @@ void MainWindow::Create()
 
 void MainWindow::RunHandler(const std::function<void()> &handler)
 {
-    ++m_busy;
-    m_controller.Guard(handler);
-    --m_busy;
-    // Also after a handler that ran inside another one's modal loop (a timer
-    // refresh behind a dialog or a question): the outer handler only waits
-    // there, and the view should show the refreshed list's selection now.
-    PushSelectionToView();
+    m_windowController.Run(handler);
 }
 
-void MainWindow::PushSelectionToView()
+void MainWindow::ShowSelection(int selectedRow, int focusedRow)
 {
     QItemSelectionModel *selection = m_view->selectionModel();
-    ++m_busy;
-    const int selected = m_list.SelectedRow();
-    const int focused = m_list.FocusedRow();
     // The focused column stays where the user put it: incremental search reads it.
     const QModelIndex current = m_view->currentIndex();
     const int column = current.isValid() ? current.column() : m_view->focusedColumn();
-    if (selected >= 0 && selected < m_model->rowCount())
-        selection->select(m_model->index(selected, column),
+    if (selectedRow >= 0 && selectedRow < m_model->rowCount())
+        selection->select(m_model->index(selectedRow, column),
                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     else
         selection->clearSelection();
-    if (focused >= 0 && focused < m_model->rowCount())
-        selection->setCurrentIndex(m_model->index(focused, column), QItemSelectionModel::NoUpdate);
+    if (focusedRow >= 0 && focusedRow < m_model->rowCount())
+        selection->setCurrentIndex(m_model->index(focusedRow, column), QItemSelectionModel::NoUpdate);
     else
         selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    --m_busy;
 }
 
 void MainWindow::PullSelectionFromView()
 {
-    if (m_busy > 0)
-        return;
-    ++m_busy;
     QItemSelectionModel *selection = m_view->selectionModel();
     const QModelIndexList rows = selection->selectedRows();
-    m_list.SetSelectedRow(rows.isEmpty() ? -1 : rows.first().row());
     const QModelIndex current = selection->currentIndex();
-    m_list.SetFocusedRow(current.isValid() ? current.row() : -1);
-    --m_busy;
+    m_windowController.UserSelectionChanged(rows.isEmpty() ? -1 : rows.first().row(), current.isValid() ? current.row() : -1);
+}
+
+void MainWindow::FocusCell(int row, int column)
+{
+    m_view->focusCell(row, column);
+}
+
+void MainWindow::OpenRowMenu(MenuPlace place)
+{
+    switch (place) {
+    case MenuPlace::AtClick: m_rowMenu->open(m_clickPos); break;
+    case MenuPlace::AtCursor: m_rowMenu->open(m_rowMenu->cursorPos()); break;
+    case MenuPlace::OverFocusedRow: m_rowMenu->open(m_view->focusedRowMenuPosition()); break;
+    }
+}
+
+void MainWindow::ShowSort(int, SortDirection)
+{
+    SyncSortIndicator();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -507,8 +468,8 @@ void MainWindow::SetCounters(int appCount, int netCount)
 {
     m_labAppCount->setText(QString::number(appCount));
     m_labNetCount->setText(QString::number(netCount));
-    m_labAppCount->setAccessibleName(QString::fromUtf8(texts::AppCountAccessibleName).arg(appCount));
-    m_labNetCount->setAccessibleName(QString::fromUtf8(texts::NetCountAccessibleName).arg(netCount));
+    m_labAppCount->setAccessibleName(FromFixedText(texts::AppCountAccessibleName).arg(appCount));
+    m_labNetCount->setAccessibleName(FromFixedText(texts::NetCountAccessibleName).arg(netCount));
 }
 
 std::string MainWindow::Caption() const
@@ -533,7 +494,7 @@ void MainWindow::SetInfoColumnsVisible(bool visible)
 
 void MainWindow::RepaintList()
 {
-    PushSelectionToView();
+    m_windowController.ShowSelection();
     m_view->viewport()->update();
 }
 

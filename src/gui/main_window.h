@@ -1,13 +1,13 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 
 #include <QTimer>
 #include <QWidget>
 
 #include "core/connection_list.h"
 #include "core/main_controller.h"
+#include "core/window_controller.h"
 
 class QCheckBox;
 class QLabel;
@@ -26,9 +26,10 @@ class ShellActions;
 class SystemIconProvider;
 
 /// The main window: binds the bars, the list and the timer to the
-/// MainController and shows what it asks for. Every call from Qt into the
-/// controller passes through RunHandler, so no error crosses the event loop.
-class MainWindow : public QWidget, private MainView {
+/// MainController and the list's events to the WindowController, and shows
+/// what they ask for. Every call from Qt into the controllers passes through
+/// WindowController::Run, so no error crosses the event loop.
+class MainWindow : public QWidget, private MainView, private ListPort {
     Q_OBJECT
 public:
     MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options = {},
@@ -54,10 +55,7 @@ public:
     /// opens anyway.
     void Create();
 
-    /// The one way in from a Qt signal: runs `handler` behind the error
-    /// guard. The view's selection is not fed back to the list while the
-    /// list itself changes; afterwards the list's selection is pushed to the
-    /// view. Header clicks and row commands come in through here too.
+    /// The one way in from a Qt signal: WindowController::Run.
     void RunHandler(const std::function<void()> &handler);
 
 protected:
@@ -79,6 +77,12 @@ private:
     void CopyRowReport(const TMyRec &rec) override;
     void ShowProcessInfo(const TMyRec &rec) override;
 
+    // ListPort
+    void ShowSelection(int selectedRow, int focusedRow) override;
+    void FocusCell(int row, int column) override;
+    void OpenRowMenu(MenuPlace place) override;
+    void ShowSort(int column, SortDirection direction) override;
+
     void BuildTopBar(QWidget *bar);
     void BuildBottomBar(QWidget *bar);
     ConnectionView *CreateListView();
@@ -87,18 +91,13 @@ private:
     void CreateIconCaches();
     QCheckBox *BoxWidget(CheckBox box) const;
 
-    /// Opens the row menu; its commands then act only while the row it was
-    /// opened for is still the focused one.
-    void OpenRowMenu(const std::function<void()> &open);
-    bool MenuRowStillFocused() const;
-
-    void PushSelectionToView();
     void PullSelectionFromView();
     void SyncSortIndicator();
     void AskSessionEnd(QSessionManager &manager);
 
     ConnectionList m_list;
     MainController m_controller;
+    WindowController m_windowController;
     ShellActions &m_shell;
     ConnectionModel *m_model = nullptr;
     ConnectionView *m_view = nullptr;
@@ -107,8 +106,7 @@ private:
     std::unique_ptr<IconCache> m_smallIcons;
     std::unique_ptr<IconCache> m_largeIcons;
     QTimer *m_timer = nullptr;
-    int m_busy = 0;  // nesting depth of RunHandler and of selection syncs
-    std::optional<uint64_t> m_menuRow;  // RowId of the row the open menu is for
+    QPoint m_clickPos;  // screen position of the last mouse event in the list
 
     QLabel *m_labAppCount = nullptr;
     QLabel *m_labNetCount = nullptr;

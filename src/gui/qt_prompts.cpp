@@ -11,7 +11,7 @@ namespace {
 
 QString Title()
 {
-    return QString::fromUtf8(texts::ApplicationTitle);
+    return FromFixedText(texts::ApplicationTitle);
 }
 
 }  // namespace

@@ -62,10 +62,10 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, view);
     painter->restore();
 
-    afterCellPaint(painter, index, option.rect);
+    VTSAfterCellPaint(painter, index, option.rect);
 }
 
-void RowDelegate::afterCellPaint(QPainter *painter, const QModelIndex &index, const QRect &cellRect) const
+void RowDelegate::VTSAfterCellPaint(QPainter *painter, const QModelIndex &index, const QRect &cellRect) const
 {
     if (!index.isValid() || index.column() != ColManage)
         return;

@@ -7,8 +7,8 @@ namespace quorvex {
 
 /// Paints the list's cells: the selected row green with its texts in the
 /// highlight-text colour while the list has the focus and in the normal text
-/// colour otherwise, grid lines, and the manage icon over column 9 after the
-/// cell itself. Shows a cell's full text as a tooltip only when it is elided.
+/// colour otherwise, grid lines, and the manage icon over the manage column
+/// (ColManage) after the cell itself. Shows a cell's full text as a tooltip only when it is elided.
 class RowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -32,8 +32,8 @@ public:
     static inline const QColor GridColor{153, 180, 209};
 
 private:
-    // VTSAfterCellPaint: runs after the cell has been painted.
-    void afterCellPaint(QPainter *painter, const QModelIndex &index, const QRect &cellRect) const;
+    // Runs after the cell has been painted.
+    void VTSAfterCellPaint(QPainter *painter, const QModelIndex &index, const QRect &cellRect) const;
 };
 
 }  // namespace quorvex

@@ -3,28 +3,30 @@
 #include <QCursor>
 #include <QMenu>
 
-#include "core/columns.h"
-#include "core/row_menu_state.h"
+#include "core/fixed_texts.h"
+#include "gui/system_text.h"
 
 namespace quorvex {
 
-RowMenu::RowMenu(RowMenuState &state, QWidget *parent)
+RowMenu::RowMenu(const RowMenuState &state, QWidget *parent)
     : QObject(parent), m_state(state), m_menu(new QMenu(parent)),
       m_opener([](QMenu *menu, QPoint pos) { menu->exec(pos); }), m_cursor([] { return QCursor::pos(); })
 {
     m_menu->setObjectName(QStringLiteral("PmTree"));
-    m_procInfo = m_menu->addAction(QStringLiteral("进程信息"));
+    m_procInfo = m_menu->addAction(FromFixedText(texts::ProcInfoItem));
     m_menu->addSeparator();
-    m_endProc = m_menu->addAction(QStringLiteral("结束进程(&E)"));
+    m_endProc = m_menu->addAction(FromFixedText(texts::EndProcItem));
     m_menu->addSeparator();
-    m_copy = m_menu->addAction(QStringLiteral("拷贝到剪贴板"));
-    m_locate = m_menu->addAction(QStringLiteral("定位文件"));
-    m_property = m_menu->addAction(QStringLiteral("属性(&R)"));
-    connect(m_procInfo, &QAction::triggered, this, &RowMenu::procInfo);
-    connect(m_endProc, &QAction::triggered, this, &RowMenu::endProc);
-    connect(m_copy, &QAction::triggered, this, &RowMenu::copy);
-    connect(m_locate, &QAction::triggered, this, &RowMenu::locate);
-    connect(m_property, &QAction::triggered, this, &RowMenu::property);
+    m_copy = m_menu->addAction(FromFixedText(texts::CopyItem));
+    m_locate = m_menu->addAction(FromFixedText(texts::LocateItem));
+    m_property = m_menu->addAction(FromFixedText(texts::PropertyItem));
+    const std::pair<QAction *, RowCommand> items[] = {{m_procInfo, RowCommand::ProcInfo},
+                                                      {m_endProc, RowCommand::EndProc},
+                                                      {m_copy, RowCommand::Copy},
+                                                      {m_locate, RowCommand::Locate},
+                                                      {m_property, RowCommand::Property}};
+    for (const auto &[action, command] : items)
+        connect(action, &QAction::triggered, this, [this, command = command] { emit commandChosen(command); });
     syncActions();
 }
 
@@ -38,33 +40,9 @@ void RowMenu::syncActions()
 
 void RowMenu::open(QPoint globalPos)
 {
+    syncActions();
     if (m_opener)
         m_opener(m_menu, globalPos);
-}
-
-void RowMenu::popupForRow(const TMyRec *row, QPoint globalPos)
-{
-    if (!row)
-        return;
-    m_state.EnableRowItems(*row);
-    syncActions();
-    open(globalPos);
-}
-
-void RowMenu::columnClick(int column, const TMyRec *focusedRow)
-{
-    if (column != ColManage || !focusedRow)
-        return;
-    m_state.EnableRowItems(*focusedRow);
-    syncActions();
-    open(m_cursor());
-}
-
-void RowMenu::doubleClick()
-{
-    syncActions();
-    // A disabled action ignores trigger(), exactly as a disabled item would.
-    m_procInfo->trigger();
 }
 
 }  // namespace quorvex

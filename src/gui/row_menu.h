@@ -5,19 +5,19 @@
 #include <QObject>
 #include <QPoint>
 
+#include "core/row_menu_state.h"
+
 class QAction;
 class QMenu;
 class QWidget;
 
 namespace quorvex {
 
-struct RowMenuState;
-struct TMyRec;
-
-/// The row menu `PmTree`, built once and reused so that its items keep the
-/// enabled state that the last popup request or manage-column click gave
-/// them. The state itself is the core's `RowMenuState`, which the bottom
-/// bar's end-process button reads as well.
+/// The row menu `PmTree`, built once and reused. Which items are enabled is
+/// the core's RowMenuState (set by WindowController's VTSGetPopupMenu and
+/// VTSColumnClick, read by the bottom bar's end-process button as well);
+/// the menu shows it when it opens. A chosen item is reported with its
+/// command; whether it acts is the WindowController's decision.
 class RowMenu : public QObject {
     Q_OBJECT
 public:
@@ -26,7 +26,7 @@ public:
     /// The mouse cursor's screen position; QCursor::pos() by default.
     using CursorSource = std::function<QPoint()>;
 
-    RowMenu(RowMenuState &state, QWidget *parent = nullptr);
+    RowMenu(const RowMenuState &state, QWidget *parent = nullptr);
 
     QMenu *menu() const { return m_menu; }
     QAction *procInfoAction() const { return m_procInfo; }
@@ -37,30 +37,19 @@ public:
 
     void setOpener(Opener opener) { m_opener = std::move(opener); }
     void setCursorSource(CursorSource source) { m_cursor = std::move(source); }
+    QPoint cursorPos() const { return m_cursor(); }
 
-    /// VTSGetPopupMenu: no row, no menu; otherwise the items follow the row
-    /// and the menu opens at `globalPos`.
-    void popupForRow(const TMyRec *row, QPoint globalPos);
-    /// VTSColumnClick: for the manage column and a focused row, the items
-    /// follow that row and the menu opens at the mouse cursor.
-    void columnClick(int column, const TMyRec *focusedRow);
-    /// VTSDblClick: invokes the process-information item, which acts only
-    /// while it is enabled; the items are not set for the row first.
-    void doubleClick();
+    /// Shows the state on the items and opens the menu at `globalPos`;
+    /// returns when it has closed.
+    void open(QPoint globalPos);
     /// Makes the actions show the state (after someone else changed it).
     void syncActions();
 
 signals:
-    void procInfo();
-    void endProc();
-    void copy();
-    void locate();
-    void property();
+    void commandChosen(quorvex::RowCommand command);
 
 private:
-    void open(QPoint globalPos);
-
-    RowMenuState &m_state;
+    const RowMenuState &m_state;
     QMenu *m_menu;
     QAction *m_procInfo;
     QAction *m_endProc;

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "gui/system_text.h"
+
 namespace quorvex {
 
 ThemeIconProvider::ThemeIconProvider(DesktopLookup lookup, ChangeCheck changed)
@@ -16,13 +18,13 @@ std::string ThemeIconProvider::IconKey(const std::string &path) const
         if (!icon.empty())
             return icon;
     }
-    const QString name = QString::fromLocal8Bit(path.c_str());
+    const QString name = FromSystemText(path);
     const QMimeType mime = m_mime.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     if (mime.isValid() && !mime.isDefault()) {
         if (QIcon::hasThemeIcon(mime.iconName()))
-            return mime.iconName().toStdString();
+            return ToSystemText(mime.iconName());
         if (!mime.genericIconName().isEmpty())
-            return mime.genericIconName().toStdString();
+            return ToSystemText(mime.genericIconName());
     }
     return ExecutableIcon;
 }
@@ -49,7 +51,7 @@ std::string ThemeIconProvider::KeyOf(int index) const
 
 QIcon ThemeIconProvider::SystemIcon(int index)
 {
-    const QString key = QString::fromStdString(KeyOf(index));
+    const QString key = FromSystemText(KeyOf(index));
     if (key.isEmpty())
         return {};
     QIcon icon;

@@ -1,59 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
-#include <string>
 
-#include "core/file_rec.h"
+#include "core/platform_port.h"
 
 namespace quorvex {
-
-/// The program's one view of the operating system. The build picks the
-/// implementation (linux/ or windows/); fake/ supplies deterministic data to
-/// tests. Everything here is called on the GUI thread (or the console
-/// companion's only thread), one call at a time.
-class Platform {
-public:
-    virtual ~Platform() = default;
-
-    /// Takes one snapshot of every IPv4 TCP and UDP endpoint with its owner.
-    /// Called by the first fill and by every refresh. On return `tables`
-    /// holds one record per endpoint in the order the OS reported them, each
-    /// with an empty Mark; both arrays are replaced wholesale.
-    /// Failure: a lookup that fails for one endpoint leaves that field empty
-    /// (PID 0 when the owner is unknown) and the snapshot goes on; a table
-    /// that the system does not have gives no rows. Linux: a table that it
-    /// has but that cannot be read, even on a second try, makes the call
-    /// throw rather than give it as empty; Windows: a failed table call
-    /// gives no rows. Throws std::runtime_error only when the snapshot cannot
-    /// be taken; the caller then leaves its list unchanged.
-    virtual void GetTcpUdpTable(TcpUdpTables &tables) = 0;
-
-    /// Called once at start, right before the first snapshot. True when the
-    /// program may read every process's owner information; the start-up
-    /// ignores the answer.
-    virtual bool EnableDebugPrivilege() = 0;
-
-    /// The system directory as the OS names it (not upper-cased); the end
-    /// process command asks before ending a program that lies below it.
-    /// Empty when it cannot be had.
-    virtual std::string SystemDirectory() = 0;
-
-    /// Full path of the running executable; empty when it cannot be had.
-    virtual std::string ExecutablePath() = 0;
-
-    /// Ends the process `pid` at once, provided it is still the process that
-    /// the snapshot saw (`startTime`, the File_Rec field; 0 skips that check).
-    /// Called by the end-process command after its questions. Returns false
-    /// when the process cannot be opened: gone, not ours to end, or its PID
-    /// now belongs to another process. Once the process was opened, the
-    /// termination's own result is not examined and true comes back.
-    virtual bool TerminateProcess(uint32_t pid, uint64_t startTime) = 0;
-
-    /// True when `path` names an existing file that is not a directory.
-    /// Called by the locate command before it asks the file manager.
-    virtual bool IsExistingFile(const std::string &path) = 0;
-};
 
 /// The implementation for the OS this program was built for.
 std::unique_ptr<Platform> CreatePlatform();

@@ -3,14 +3,15 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "core/row_menu_state.h"
 #include "gui/connection_view.h"
 #include "gui/list_header.h"
 #include "gui/row_delegate.h"
-#include "gui/row_menu.h"
 #include "list_test_model.h"
 
 using namespace quorvex;
+
+Q_DECLARE_METATYPE(quorvex::ClickKind)
+Q_DECLARE_METATYPE(quorvex::MouseButton)
 
 // Rows after the first fill, by process name: alpha, bravo, Charlie, idle
 // (idle has no path).
@@ -22,10 +23,6 @@ private:
     ConnectionList *m_list = nullptr;
     test::ListTestModel *m_model = nullptr;
     ConnectionView *m_view = nullptr;
-    RowMenuState m_state;
-    RowMenu *m_menu = nullptr;
-    QList<QPoint> m_opened;  // where the menu would have opened
-    int m_procInfo = 0;
     qint64 m_now = 0;
 
     QPoint cell(int row, int column) const { return m_view->visualRect(m_model->index(row, column)).center(); }
@@ -34,7 +31,6 @@ private:
         const QRect last = m_view->visualRect(m_model->index(m_model->rowCount() - 1, column));
         return {last.center().x(), last.bottom() + 30};
     }
-    int currentRow() const { return m_view->currentIndex().isValid() ? m_view->currentIndex().row() : -1; }
 
 private slots:
     void init()
@@ -54,20 +50,6 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
         m_view->setFocus();
-
-        m_state = RowMenuState();
-        m_menu = new RowMenu(m_state, m_window);
-        m_opened.clear();
-        m_procInfo = 0;
-        m_menu->setOpener([this](QMenu *, QPoint pos) { m_opened << pos; });
-        m_menu->setCursorSource([] { return QPoint(777, 555); });
-        connect(m_menu, &RowMenu::procInfo, this, [this] { ++m_procInfo; });
-        // The main window's wiring of the list's reports.
-        connect(m_view, &ConnectionView::popupRequested, m_menu,
-                [this](int row, QPoint pos) { m_menu->popupForRow(&m_list->Record(row), pos); });
-        connect(m_view, &ConnectionView::manageColumnClicked, m_menu,
-                [this](int row, QPoint) { m_menu->columnClick(ColManage, &m_list->Record(row)); });
-        connect(m_view, &ConnectionView::rowDoubleClicked, m_menu, &RowMenu::doubleClick);
         m_now = 1000;
         m_view->setSearchClock([this] { return m_now; });
     }
@@ -78,114 +60,62 @@ private slots:
         delete m_list;
     }
 
-    void rightClickSelectsAndEnablesByPath_data()
+    // The view only reports: where, which button, which kind. A press
+    // selects nothing by itself (the window controller answers that).
+    void mouseEventsAreReportedWithRowAndColumn()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("row with a path") << 1 << true;
-        QTest::newRow("row without a path") << 3 << false;
-    }
-    void rightClickSelectsAndEnablesByPath()
-    {
-        QFETCH(int, row);
-        QFETCH(bool, enabled);
-        QTest::mouseClick(m_view->viewport(), Qt::RightButton, {}, cell(row, ColLocalIp));
-        QCOMPARE(currentRow(), row);
-        QVERIFY(m_view->selectionModel()->isRowSelected(row, {}));
-        QCOMPARE(m_opened.size(), 1);
-        QCOMPARE(m_opened[0], m_view->viewport()->mapToGlobal(cell(row, ColLocalIp)));
-        for (QAction *a : {m_menu->procInfoAction(), m_menu->endProcAction(), m_menu->locateAction(),
-                           m_menu->propertyAction()})
-            QCOMPARE(a->isEnabled(), enabled);
-        QVERIFY(m_menu->copyAction()->isEnabled());
-    }
-
-    void rightReleaseOnAnotherRowFocusesIt()
-    {
-        QSignalSpy popup(m_view, &ConnectionView::popupRequested);
-        QTest::mousePress(m_view->viewport(), Qt::RightButton, {}, cell(0, ColLocalIp));
-        QCOMPARE(currentRow(), 0);
-        QTest::mouseRelease(m_view->viewport(), Qt::RightButton, {}, cell(2, ColLocalIp));
-        QCOMPARE(popup.size(), 1);
-        QCOMPARE(popup[0][0].toInt(), 2);
-        QCOMPARE(currentRow(), 2);
+        QSignalSpy reports(m_view, &ConnectionView::mouseReported);
+        QTest::mouseClick(m_view->viewport(), Qt::RightButton, {}, cell(2, ColLocalIp));
+        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, belowRows(ColManage));
+        QTest::mouseClick(m_view->viewport(), Qt::MiddleButton, {}, cell(1, ColState));
+        // kind, button, row, column
+        const QList<QList<int>> expected{
+            {int(ClickKind::Press), int(MouseButton::Right), 2, ColLocalIp},
+            {int(ClickKind::Release), int(MouseButton::Right), 2, ColLocalIp},
+            {int(ClickKind::DoubleClick), int(MouseButton::Left), -1, -1},
+            {int(ClickKind::Press), int(MouseButton::Other), 1, ColState},
+            {int(ClickKind::Release), int(MouseButton::Other), 1, ColState},
+        };
+        QCOMPARE(reports.size(), expected.size());
+        for (qsizetype i = 0; i < reports.size(); ++i) {
+            const QList<int> got{int(reports[i][0].value<ClickKind>()), int(reports[i][1].value<MouseButton>()),
+                                 reports[i][2].toInt(), reports[i][3].toInt()};
+            QCOMPARE(got, expected[i]);
+        }
+        QVERIFY(m_view->currentIndex().row() != 2 && !m_view->selectionModel()->isRowSelected(2, {}));
+        QCOMPARE(reports[0][4].toPoint(), m_view->viewport()->mapToGlobal(cell(2, ColLocalIp)));
     }
 
-    void noMenuBelowTheRows()
+    void menuKeyAndTypingAreReported()
     {
-        QTest::mouseClick(m_view->viewport(), Qt::RightButton, {}, belowRows(ColLocalIp));
-        QVERIFY(m_opened.isEmpty());
-    }
-
-    void menuKeyOpensOverTheFocusedRow()
-    {
-        m_view->focusRow(2);
-        // The windowing system turns the menu key into this event.
+        QSignalSpy menuKey(m_view, &ConnectionView::menuKeyPressed);
+        QSignalSpy typed(m_view, &ConnectionView::textTyped);
+        m_view->focusCell(2, ColProcess);
+        // The windowing system turns the menu key into this event; a right
+        // click's own event is not a menu request of its own.
         QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), m_view->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(m_view, &key);
-        QCOMPARE(m_opened.size(), 1);
+        QContextMenuEvent mouse(QContextMenuEvent::Mouse, QPoint(5, 5), m_view->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(m_view, &mouse);
+        QCOMPARE(menuKey.size(), 1);
         const QRect rowRect = m_view->visualRect(m_model->index(2, m_view->focusedColumn()));
-        QVERIFY(rowRect.contains(m_view->viewport()->mapFromGlobal(m_opened[0])));
+        QVERIFY(rowRect.contains(m_view->viewport()->mapFromGlobal(m_view->focusedRowMenuPosition())));
+
+        m_now = 4321;
+        QTest::keyClicks(m_view, QStringLiteral("b"));
+        QCOMPARE(typed.size(), 1);
+        QCOMPARE(typed[0][0].toString(), QStringLiteral("b"));
+        QCOMPARE(typed[0][1].toLongLong(), 4321);
     }
 
-    void manageColumnClicks_data()
+    void focusCellSelectsTheRowAndTheColumn()
     {
-        QTest::addColumn<QPoint>("press");   // offsets into the press/release cells; x < 0: below the rows
-        QTest::addColumn<int>("releaseColumn");
-        QTest::addColumn<int>("button");
-        QTest::addColumn<bool>("opens");
-        QTest::newRow("on the icon") << QPoint(14, 5) << int(ColManage) << int(Qt::LeftButton) << true;
-        QTest::newRow("beside the icon") << QPoint(36, 20) << int(ColManage) << int(Qt::LeftButton) << true;
-        QTest::newRow("released in another column") << QPoint(14, 5) << int(ColState) << int(Qt::LeftButton) << false;
-        QTest::newRow("right button") << QPoint(14, 5) << int(ColManage) << int(Qt::RightButton) << false;
-        QTest::newRow("below the rows") << QPoint(-1, -1) << int(ColManage) << int(Qt::LeftButton) << false;
-        QTest::newRow("another column") << QPoint(14, 5) << int(ColState) << int(Qt::LeftButton) << false;
-    }
-    void manageColumnClicks()
-    {
-        QFETCH(QPoint, press);
-        QFETCH(int, releaseColumn);
-        QFETCH(int, button);
-        QFETCH(bool, opens);
-        const int row = 3;
-        const QString tag = QTest::currentDataTag();
-        const int pressColumn = tag == "another column" ? int(ColState) : int(ColManage);
-        QSignalSpy manage(m_view, &ConnectionView::manageColumnClicked);
-        QPoint p, r;
-        if (press.x() < 0) {
-            p = r = belowRows(ColManage);
-        } else {
-            p = m_view->visualRect(m_model->index(row, pressColumn)).topLeft() + press;
-            r = m_view->visualRect(m_model->index(row, releaseColumn)).topLeft() + QPoint(10, 10);
-        }
-        const auto b = Qt::MouseButton(button);
-        QTest::mousePress(m_view->viewport(), b, {}, p);
-        QTest::mouseRelease(m_view->viewport(), b, {}, r);
-        QCOMPARE(manage.size(), opens ? 1 : 0);
-        if (opens) {
-            QCOMPARE(manage[0][0].toInt(), row);
-            QCOMPARE(currentRow(), row);
-            QCOMPARE(m_opened, QList<QPoint>{QPoint(777, 555)});
-            QVERIFY(!m_menu->procInfoAction()->isEnabled());  // row 3 has no path
-        } else if (button == Qt::LeftButton) {
-            QVERIFY(m_opened.isEmpty());
-        }
-    }
-
-    void doubleClickActsOnlyWhileProcInfoIsEnabled()
-    {
-        auto dclick = [this](int row) { QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, cell(row, ColLocalIp)); };
-        dclick(0);
-        QCOMPARE(m_procInfo, 1);  // enabled at start
-        QTest::mouseClick(m_view->viewport(), Qt::RightButton, {}, cell(3, ColLocalIp));  // no path
-        dclick(1);  // has a path, but the items are not set again
-        QCOMPARE(m_procInfo, 1);
-        QCOMPARE(currentRow(), 1);
-        QTest::mouseClick(m_view->viewport(), Qt::RightButton, {}, cell(2, ColLocalIp));  // path
-        dclick(3);
-        QCOMPARE(m_procInfo, 2);
-        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, belowRows(ColLocalIp));
-        QCOMPARE(m_procInfo, 3);  // anywhere in the row area
+        m_view->focusCell(3, ColState);
+        QCOMPARE(m_view->currentIndex(), m_model->index(3, ColState));
+        QVERIFY(m_view->selectionModel()->isRowSelected(3, {}));
+        QCOMPARE(m_view->focusedColumn(), int(ColState));
+        m_view->setColumnHidden(ColState, true);
+        QCOMPARE(m_view->focusedColumn(), int(ColProcess));  // the first visible column
     }
 
     void infoColumnsKeepTheirWidths()
@@ -207,7 +137,7 @@ private slots:
 
     void selectedRowStaysGreenWithoutFocus()
     {
-        m_view->focusRow(1);
+        m_view->focusCell(1, ColLocalIp);
         auto grab = [this] { return m_view->viewport()->grab().toImage(); };
         auto hasNear = [](const QImage &img, const QRect &rect, QColor colour) {
             for (int y = rect.top(); y <= rect.bottom(); ++y)
@@ -239,7 +169,7 @@ private slots:
 
     void manageIconOnEveryRow()
     {
-        m_view->focusRow(0);
+        m_view->focusCell(0, ColLocalIp);
         const QImage shot = m_view->viewport()->grab().toImage();
         const QImage &icon = RowDelegate::manageIcon();
         QVERIFY(!icon.hasAlphaChannel());
@@ -249,42 +179,6 @@ private slots:
             for (QPoint p : {QPoint(0, 0), QPoint(9, 5), QPoint(18, 17), QPoint(5, 10)})
                 QCOMPARE(shot.pixelColor(origin + p), icon.pixelColor(p));
         }
-    }
-
-    void incrementalSearch_data()
-    {
-        // Keys as "text@ms"; the focused column and row before typing; the row found.
-        QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("startRow");
-        QTest::addColumn<int>("found");
-        QTest::newRow("prefix") << QStringList{"b@0"} << int(ColProcess) << 0 << 1;
-        QTest::newRow("case-sensitive") << QStringList{"c@0"} << int(ColProcess) << 0 << 0;
-        QTest::newRow("upper case") << QStringList{"C@0"} << int(ColProcess) << 0 << 2;
-        QTest::newRow("quick keys extend") << QStringList{"b@0", "r@150"} << int(ColProcess) << 0 << 1;
-        QTest::newRow("a pause starts anew") << QStringList{"b@0", "i@250"} << int(ColProcess) << 0 << 3;
-        QTest::newRow("no pause: bi matches nothing") << QStringList{"b@0", "i@199"} << int(ColProcess) << 0 << 1;
-        QTest::newRow("focused column") << QStringList{"1@0", "9@10"} << int(ColLocalIp) << 0 << 0;
-        QTest::newRow("from the focused row on") << QStringList{"1@0"} << int(ColLocalIp) << 2 << 3;
-        QTest::newRow("the focused row itself") << QStringList{"1@0"} << int(ColLocalIp) << 1 << 1;
-        QTest::newRow("wraps round") << QStringList{"19@0"} << int(ColLocalIp) << 1 << 0;
-    }
-    void incrementalSearch()
-    {
-        QFETCH(QStringList, keys);
-        QFETCH(int, column);
-        QFETCH(int, startRow);
-        QFETCH(int, found);
-        // Local IPs by row: 192.168.1.9, 10.0.0.2, 0.0.0.0, 10.0.0.10
-        m_view->setCurrentIndex(m_model->index(startRow, column));
-        m_now = 5000;
-        for (const QString &k : keys) {
-            const auto parts = k.split('@');
-            m_now = 5000 + parts[1].toInt();
-            QTest::keyClicks(m_view, parts[0]);
-        }
-        QCOMPARE(currentRow(), found);
-        QVERIFY(m_view->selectionModel()->isRowSelected(found, {}));
     }
 
     void tooltipOnlyForElidedText()

@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 
 #include "core/fixed_texts.h"
+#include "gui/system_text.h"
 
 namespace quorvex {
 
@@ -14,7 +15,7 @@ QString InstanceLockPath(const QString &runtimeDir)
         dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    return QDir(dir).filePath(QString::fromUtf8(texts::ApplicationTitle) + QStringLiteral(".lock"));
+    return QDir(dir).filePath(FromFixedText(texts::ApplicationTitle) + QStringLiteral(".lock"));
 }
 
 SingleInstance::SingleInstance(const QString &lockPath) : m_lock(lockPath)

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "core/platform_port.h"
 
 namespace quorvex {
 

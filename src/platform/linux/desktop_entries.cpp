@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "core/text_file.h"
 
 namespace quorvex {
 
@@ -255,10 +256,9 @@ void DesktopEntryIndex::Build(const std::vector<std::string> &dirs, const std::v
             // A desktop-file ID found in a more important folder hides the others.
             if (!seenIds.insert(id).second)
                 continue;
-            std::ifstream in(file, std::ios::binary);
-            std::stringstream text;
-            text << in.rdbuf();
-            const DesktopEntry entry = ParseDesktopEntry(text.str());
+            std::string text;
+            ReadTextFile(file, text);  // an unreadable file is an empty entry
+            const DesktopEntry entry = ParseDesktopEntry(text);
             if (entry.Hidden || entry.Icon.empty() || (!entry.Type.empty() && entry.Type != "Application"))
                 continue;
             if (!entry.TryExec.empty())

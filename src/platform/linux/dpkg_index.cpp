@@ -10,7 +10,7 @@
 #include <cstring>
 #include <bitset>
 
-#include "platform/linux/proc_net.h"
+#include "core/text_file.h"
 
 namespace quorvex {
 
@@ -244,7 +244,7 @@ const PackageInfo &DpkgIndex::Package(const std::string &listName)
     if (!m_statusRead) {
         m_statusRead = true;
         std::string text;
-        if (ReadWholeFile(m_adminDir + "/status", text))
+        if (ReadTextFile(m_adminDir + "/status", text) == FileReadResult::Ok)
             m_status = ParseDpkgStatus(text);
     }
     // "name:arch.list" for multi-arch packages, "name.list" otherwise.

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/text_file.h"
 #include "core/text_forms.h"
 #include "platform/linux/large_arrays.h"
 #include "platform/linux/proc_net.h"
@@ -141,8 +142,8 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     // the kernel's whole connection hash. Sockets in TIME_WAIT are counted
     // for both families together.
     std::string sockstat, sockstat6;
-    ReadWholeFile(m_sources.ProcRoot + "/net/sockstat", sockstat);
-    ReadWholeFile(m_sources.ProcRoot + "/net/sockstat6", sockstat6);
+    ReadTextFile(m_sources.ProcRoot + "/net/sockstat", sockstat);
+    ReadTextFile(m_sources.ProcRoot + "/net/sockstat6", sockstat6);
     const std::optional<uint64_t> timeWait = SockstatValue(sockstat, "TCP", "tw");
     const std::optional<uint64_t> counts[4] = {
         SockstatValue(sockstat, "TCP", "inuse"),

@@ -1,12 +1,10 @@
 #include "platform/linux/proc_net.h"
 
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "core/text_file.h"
 
 namespace quorvex {
 
@@ -127,35 +125,6 @@ void ParseProcNetTable(std::string_view text, uint8_t family, std::vector<Kernel
     }
 }
 
-bool ReadWholeFile(const std::string &path, std::string &text)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Straight into the string, which starts at the size of what it held:
-    // a caller reading many files in a row reuses one buffer.
-    size_t size = 0;
-    text.resize(std::max<size_t>(text.size(), 16384));
-    for (;;) {
-        if (size == text.size())
-            text.resize(text.size() * 2);
-        const ssize_t got = ::read(fd, text.data() + size, text.size() - size);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            text.clear();
-            return false;
-        }
-        if (got == 0)
-            break;
-        size += static_cast<size_t>(got);
-    }
-    ::close(fd);
-    text.resize(size);
-    return true;
-}
-
 std::optional<uint64_t> SockstatValue(std::string_view text, std::string_view protocol, std::string_view field)
 {
     // "TCP: inuse 5 orphan 0 tw 2 alloc 7 mem 1"
@@ -179,7 +148,7 @@ std::optional<uint64_t> SockstatValue(std::string_view text, std::string_view pr
 bool ReadProcNetTable(const std::string &path, uint8_t family, std::vector<KernelSocket> &out)
 {
     std::string text;
-    if (!ReadWholeFile(path, text))
+    if (ReadTextFile(path, text) != FileReadResult::Ok)
         return false;
     ParseProcNetTable(text, family, out);
     return true;
@@ -188,7 +157,7 @@ bool ReadProcNetTable(const std::string &path, uint8_t family, std::vector<Kerne
 bool ReadDefaultV6Only(const std::string &path)
 {
     std::string text;
-    return ReadWholeFile(path, text) && !text.empty() && text[0] == '1';
+    return ReadTextFile(path, text) == FileReadResult::Ok && !text.empty() && text[0] == '1';
 }
 
 }  // namespace quorvex

@@ -27,7 +27,4 @@ bool ReadDefaultV6Only(const std::string &path = "/proc/sys/net/ipv6/bindv6only"
 // the number after `field` ("inuse", "tw"); nothing when absent.
 std::optional<uint64_t> SockstatValue(std::string_view text, std::string_view protocol, std::string_view field);
 
-// The whole content of a (proc) file; false when it cannot be opened.
-bool ReadWholeFile(const std::string &path, std::string &text);
-
 }  // namespace quorvex

@@ -15,6 +15,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/text_file.h"
 #include "platform/linux/large_arrays.h"
 
 namespace quorvex {
@@ -83,18 +84,17 @@ bool ReadFileAt(int dirFd, const char *name, std::string &text)
     const int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    char buffer[4096];
-    text.clear();
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof(buffer));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            ::close(fd);
-            return got == 0;
-        }
-        text.append(buffer, static_cast<size_t>(got));
-    }
+    const bool read = ReadToEnd(
+        [fd](char *into, size_t size) -> std::ptrdiff_t {
+            ssize_t got;
+            do
+                got = ::read(fd, into, size);
+            while (got < 0 && errno == EINTR);
+            return got;
+        },
+        text);
+    ::close(fd);
+    return read;
 }
 
 // The numeric entries of an open /proc/PID/fd directory.

@@ -1,5 +1,6 @@
 #include "platform/linux/terminate.h"
 
+#include "core/text_file.h"
 #include "platform/linux/proc_owner.h"
 
 #include <cerrno>
@@ -62,10 +63,9 @@ void SetPidfdOpenFailure(int error)
 
 uint64_t LinuxProcessStartTime(uint32_t pid)
 {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    if (!in)
+    std::string text;
+    if (ReadTextFile("/proc/" + std::to_string(pid) + "/stat", text) != FileReadResult::Ok)
         return 0;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ProcStatFields fields;
     return ParseProcStat(text, fields) ? fields.StartTime : 0;
 }

@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/columns.h"
+#include "core/connection_list.h"
+#include "core/incremental_search.h"
+#include "core/list_mouse.h"
+#include "core/main_controller.h"
+#include "core/prompts.h"
+#include "core/shell_actions.h"
+#include "core/window_controller.h"
+#include "platform/fake/fake_platform.h"
+
+using namespace quorvex;
+
+namespace {
+
+// Rows by name after the fill: alpha, bravo, Charlie, idle (idle has no path).
+TcpUdpTables SampleTables()
+{
+    TcpUdpTables t;
+    t.TcpRecs = {FakeTcp("10.0.0.2", 80, "1.2.3.4", 5000, 5, 10, "bravo", "/usr/bin/bravo"),
+                 FakeTcp("192.168.1.9", 22, "1.2.3.5", 6000, 2, 11, "alpha", "/usr/bin/alpha"),
+                 FakeTcp("10.0.0.10", 443, "1.2.3.6", 7000, 5, 12, "idle", "")};
+    t.UdpRecs = {FakeUdp("0.0.0.0", 53, 13, "Charlie", "/usr/sbin/charlie")};
+    return t;
+}
+constexpr int Alpha = 0, Bravo = 1, Charlie = 2, Idle = 3;
+
+// The front-end: what the controllers ask of the window, the list widget
+// and the desktop, as a log.
+struct FrontEnd : MainView, ListPort, Prompts, ShellActions {
+    std::vector<std::string> Log;
+    std::function<void()> InsideMenu;  // what the user does while the menu is open
+
+    void ShowSelection(int s, int f) override { Log.push_back("show " + std::to_string(s) + " " + std::to_string(f)); }
+    void FocusCell(int r, int c) override { Log.push_back("focus " + std::to_string(r) + " " + std::to_string(c)); }
+    void OpenRowMenu(MenuPlace p) override
+    {
+        static const char *const places[] = {"at click", "at cursor", "over focused row"};
+        Log.push_back(std::string("menu ") + places[static_cast<int>(p)]);
+        if (InsideMenu)
+            InsideMenu();
+    }
+    void ShowSort(int c, SortDirection d) override
+    {
+        Log.push_back("sort " + std::to_string(c) + (d == SortDirection::Ascending ? " asc" : " desc"));
+    }
+    void ShowProcessInfo(const TMyRec &r) override { Log.push_back("info " + r.ProcessName); }
+
+    void SetRefreshEnabled(bool) override {}
+    void StartRefreshTimer() override {}
+    void StopRefreshTimer() override {}
+    void SetCheckBox(CheckBox, bool) override {}
+    void SetTopmost(bool) override {}
+    void SetCounters(int, int) override {}
+    std::string Caption() const override { return {}; }
+    void SetCaption(const std::string &) override {}
+    void FocusList() override {}
+    void SetInfoColumnsVisible(bool) override {}
+    void RepaintList() override {}
+    void CopyRowReport(const TMyRec &) override {}
+    void ShowMessage(const std::string &t) override { Log.push_back("message " + t); }
+    bool AskYesNo(const std::string &, bool) override { return true; }
+    void ReportError(const std::string &t) override { Log.push_back("error " + t); }
+    void OpenUrl(const std::string &) override {}
+    void OpenFile(const std::string &) override {}
+    void ShowInFileManager(const std::string &) override {}
+    void ShowProperties(const std::string &) override {}
+
+    // The log without the selection shown after every event.
+    std::vector<std::string> Actions() const
+    {
+        std::vector<std::string> actions;
+        for (const auto &entry : Log)
+            if (entry.rfind("show ", 0) != 0)
+                actions.push_back(entry);
+        return actions;
+    }
+};
+
+struct Window : ::testing::Test {
+    FakePlatform platform;
+    ConnectionList list;
+    FrontEnd front;
+    MainController main{platform, list, front, front, front};
+    WindowController window{list, main, front};
+
+    Window()
+    {
+        platform.Tables = SampleTables();
+        list.FillList(platform.Tables, true);
+    }
+    void Click(MouseButton button, int row, int column)
+    {
+        window.ListMouse(ClickKind::Press, button, row, column);
+        window.ListMouse(ClickKind::Release, button, row, column);
+    }
+    void DoubleClick(int row)
+    {
+        Click(MouseButton::Left, row, ColLocalIp);
+        window.ListMouse(ClickKind::DoubleClick, MouseButton::Left, row, ColLocalIp);
+        window.ListMouse(ClickKind::Release, MouseButton::Left, row, ColLocalIp);
+    }
+};
+
+using Strings = std::vector<std::string>;
+
+}  // namespace
+
+TEST(ListMouseRules, AnswersBySequence)
+{
+    using K = ClickKind;
+    using B = MouseButton;
+    struct Event {
+        K kind;
+        B button;
+        int row, column;
+    };
+    struct Case {
+        const char *name;
+        std::vector<Event> events;
+        int focusedRow;
+        const char *last;  // the answer to the last event: F(ocus) P(opup) C(olumn click) D(ouble click)
+    };
+    const Case cases[] = {
+        {"left press on a row", {{K::Press, B::Left, 1, 4}}, 0, "F"},
+        {"right press on a row", {{K::Press, B::Right, 1, 4}}, 0, "F"},
+        {"press below the rows", {{K::Press, B::Left, -1, 4}}, 0, ""},
+        {"middle button", {{K::Press, B::Other, 1, 4}}, 0, ""},
+        {"right release on the focused row", {{K::Press, B::Right, 1, 4}, {K::Release, B::Right, 1, 4}}, 1, "P"},
+        {"right release on another row", {{K::Press, B::Right, 0, 4}, {K::Release, B::Right, 2, 4}}, 0, "FP"},
+        {"right release below the rows", {{K::Press, B::Right, 1, 4}, {K::Release, B::Right, -1, 4}}, 1, ""},
+        {"left press and release in one column", {{K::Press, B::Left, 1, 9}, {K::Release, B::Left, 3, 9}}, 1, "C"},
+        {"released in another column", {{K::Press, B::Left, 1, 9}, {K::Release, B::Left, 1, 8}}, 1, ""},
+        {"released below the rows", {{K::Press, B::Left, 1, 9}, {K::Release, B::Left, -1, 9}}, 1, ""},
+        {"pressed below the rows", {{K::Press, B::Left, -1, 9}, {K::Release, B::Left, 1, 9}}, 1, ""},
+        {"double click on a row", {{K::DoubleClick, B::Left, 2, 4}}, 0, "FD"},
+        {"double click below the rows", {{K::DoubleClick, B::Left, -1, 4}}, 0, "D"},
+        {"right double click", {{K::DoubleClick, B::Right, 2, 4}}, 0, ""},
+        {"the release that ends a double click",
+         {{K::Press, B::Left, 1, 9}, {K::Release, B::Left, 1, 9}, {K::DoubleClick, B::Left, 1, 9},
+          {K::Release, B::Left, 1, 9}},
+         1,
+         ""},
+    };
+    for (const Case &c : cases) {
+        ListMouseRules rules;
+        ClickAnswer answer;
+        for (const Event &e : c.events)
+            answer = rules.Event(e.kind, e.button, e.row, e.column, c.focusedRow);
+        std::string got;
+        got += answer.FocusRow ? "F" : "";
+        got += answer.PopupMenu ? "P" : "";
+        got += answer.ColumnClick ? "C" : "";
+        got += answer.DoubleClick ? "D" : "";
+        EXPECT_EQ(got, c.last) << c.name;
+    }
+}
+
+TEST(IncrementalSearch, FindsFromTheFocusedRowInTheColumn)
+{
+    struct Key {
+        const char *text;
+        int64_t ms;
+    };
+    struct Case {
+        const char *name;
+        std::vector<Key> keys;
+        int column, startRow, focused;  // the focused row after the keys
+    };
+    // Local addresses by row: 192.168.1.9, 10.0.0.2, 0.0.0.0, 10.0.0.10
+    const Case cases[] = {
+        {"prefix", {{"b", 0}}, ColProcess, Alpha, Bravo},
+        {"exact letter case", {{"c", 0}}, ColProcess, Alpha, Alpha},
+        {"upper case", {{"C", 0}}, ColProcess, Alpha, Charlie},
+        {"quick keys extend", {{"b", 0}, {"r", 150}}, ColProcess, Alpha, Bravo},
+        {"a pause starts anew", {{"b", 0}, {"i", 250}}, ColProcess, Alpha, Idle},
+        {"no pause: bi matches nothing", {{"b", 0}, {"i", 199}}, ColProcess, Alpha, Bravo},
+        {"the focused column", {{"1", 0}, {"9", 10}}, ColLocalIp, Alpha, Alpha},
+        {"from the focused row on", {{"1", 0}}, ColLocalIp, Charlie, Idle},
+        {"the focused row itself", {{"1", 0}}, ColLocalIp, Bravo, Bravo},
+        {"wraps round", {{"19", 0}}, ColLocalIp, Bravo, Alpha},
+    };
+    for (const Case &c : cases) {
+        ConnectionList list;
+        list.FillList(SampleTables(), true);
+        list.SetFocusedRow(c.startRow);
+        IncrementalSearch search;
+        for (const Key &k : c.keys) {
+            const int row = search.KeyTyped(k.text, 5000 + k.ms, list, c.column);
+            if (row >= 0)
+                list.SetFocusedRow(row);
+        }
+        EXPECT_EQ(list.FocusedRow(), c.focused) << c.name;
+    }
+}
+
+TEST_F(Window, RightClickOpensTheMenuOfTheRowUnderTheMouse)
+{
+    for (const int row : {Bravo, Idle}) {
+        front.Log.clear();
+        Click(MouseButton::Right, row, ColLocalIp);
+        EXPECT_EQ(front.Actions(), (Strings{"focus " + std::to_string(row) + " 4", "menu at click"}));
+        EXPECT_EQ(list.SelectedRow(), row);
+        const bool hasPath = row != Idle;
+        for (RowCommand c : {RowCommand::ProcInfo, RowCommand::EndProc, RowCommand::Locate, RowCommand::Property})
+            EXPECT_EQ(window.MenuState().Enabled(c), hasPath) << row;
+        EXPECT_TRUE(window.MenuState().Enabled(RowCommand::Copy));
+    }
+    front.Log.clear();
+    Click(MouseButton::Right, -1, ColLocalIp);
+    window.MenuKey();  // over the focused row, Idle
+    EXPECT_EQ(front.Actions(), (Strings{"menu over focused row"}));
+}
+
+TEST_F(Window, ManageColumnClickOpensTheMenuAtTheCursor)
+{
+    Click(MouseButton::Left, Idle, ColManage);
+    EXPECT_EQ(front.Actions(), (Strings{"focus 3 9", "menu at cursor"}));
+    EXPECT_FALSE(window.MenuState().Enabled(RowCommand::ProcInfo));
+    front.Log.clear();
+    Click(MouseButton::Left, Bravo, ColState);
+    Click(MouseButton::Left, -1, ColManage);
+    EXPECT_EQ(front.Actions(), (Strings{"focus 1 8"}));
+}
+
+TEST_F(Window, DoubleClickActsOnlyWhileTheDetailsItemIsEnabled)
+{
+    DoubleClick(Alpha);  // every item starts enabled
+    Click(MouseButton::Right, Idle, ColLocalIp);
+    DoubleClick(Bravo);  // the last menu disabled the item
+    Click(MouseButton::Right, Charlie, ColLocalIp);
+    DoubleClick(Idle);   // enabled, but this row has no path
+    DoubleClick(Bravo);
+    Strings shown;
+    for (const auto &entry : front.Log)
+        if (entry.rfind("info ", 0) == 0)
+            shown.push_back(entry);
+    EXPECT_EQ(shown, (Strings{"info alpha", "info bravo"}));
+}
+
+TEST_F(Window, MenuCommandActsOnlyWhileItsRowIsFocused)
+{
+    // A timer refresh while the menu is open deletes the menu's row (or
+    // not); the first row takes the focus then.
+    for (const bool deleted : {false, true}) {
+        platform.Tables = SampleTables();
+        main.BTNRefreshClick();
+        if (deleted)
+            platform.Tables.TcpRecs.erase(platform.Tables.TcpRecs.begin());  // bravo's
+        front.InsideMenu = [&] {
+            window.Run([&] { main.Timer1Timer(); });
+            window.ChooseRowCommand(RowCommand::EndProc);
+        };
+        platform.Terminated.clear();
+        Click(MouseButton::Right, Bravo, ColLocalIp);
+        EXPECT_EQ(platform.Terminated.size(), deleted ? 0u : 1u) << deleted;
+    }
+    // With the menu closed the command acts on the focused row.
+    front.InsideMenu = nullptr;
+    window.ChooseRowCommand(RowCommand::EndProc);
+    EXPECT_EQ(platform.Terminated.size(), 1u);
+}
+
+TEST_F(Window, SelectionReportsAreIgnoredWhileTheListChanges)
+{
+    window.UserSelectionChanged(Charlie, Charlie);
+    EXPECT_EQ(list.SelectedRow(), Charlie);
+    EXPECT_TRUE(front.Log.empty());  // the user's own selection is not shown back
+
+    window.Run([&] {
+        list.SetSelectedRow(Bravo);
+        window.ListSelectionChanged();
+        window.UserSelectionChanged(Idle, Idle);  // the widget's echo
+    });
+    EXPECT_EQ(list.SelectedRow(), Bravo);
+    EXPECT_EQ(front.Log, (Strings{"show 1 2"}));  // once, after the handler
+
+    list.SetFocusedRow(Alpha);  // outside any handler
+    window.ListSelectionChanged();
+    EXPECT_EQ(front.Log.back(), "show 1 0");
+}
+
+TEST_F(Window, TypingFocusesTheRowFoundAndHeaderClicksShowTheSort)
+{
+    window.KeyTyped("C", 0, ColProcess);
+    window.KeyTyped("x", 1000, ColProcess);
+    window.HeaderClick(-1);
+    EXPECT_EQ(front.Actions(), (Strings{"focus 2 1", "sort -1 desc"}));
+    EXPECT_EQ(list.SelectedRow(), Charlie);
+}
