@@ -36,6 +36,7 @@ struct ConnectionList::Impl {
     ListRow *selected = nullptr;
     ListRow *focused = nullptr;
     ConnectionListObserver *observer = nullptr;
+    PathlessOwners pathless = PathlessOwners::SystemOrIdle;
 
     int count() const { return static_cast<int>(rows.size() - gapSize); }
 
@@ -89,7 +90,7 @@ struct ConnectionList::Impl {
                 continue;
             auto row = std::make_unique<ListRow>();
             row->id = nextId++;
-            FillRow(row->rec, rec, protocol, remark);
+            FillRow(row->rec, rec, protocol, remark, pathless);
             programs.NoteProgram(row->rec);
             lastDropped = IsHiddenLoopback(row->rec, showLocal);
             if (!lastDropped)
@@ -265,6 +266,8 @@ void ConnectionList::HeaderClick(int column)
         return;
     SetSort(column, Direction() == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending);
 }
+
+void ConnectionList::SetPathlessOwners(PathlessOwners pathless) { m_impl->pathless = pathless; }
 
 void ConnectionList::SetSelectedRow(int row) { m_impl->point(m_impl->selected, row); }
 void ConnectionList::SetFocusedRow(int row) { m_impl->point(m_impl->focused, row); }

@@ -52,6 +52,10 @@ public:
     void SetSelectedRow(int row);
     void SetFocusedRow(int row);
 
+    /// How the rows made from now on describe an owner without a path; the
+    /// platform's answer, set before the first fill.
+    void SetPathlessOwners(PathlessOwners pathless);
+
     /// The first fill, on an empty list, from a snapshot just taken.
     FillCounts FillList(const TcpUdpTables &tables, bool showLocal);
     /// The incremental refresh against a snapshot just taken; writes the

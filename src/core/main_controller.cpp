@@ -62,6 +62,7 @@ void MainController::FormCreate()
     m_texts.EndSystemConfirmMsg = SystemText(texts::EndSystemConfirmMsg);
     // Without the privilege other users' sockets show PID 0; that is all.
     m_platform.EnableDebugPrivilege();
+    m_list.SetPathlessOwners(m_platform.PathlessOwnerKind());
     FillList();
     m_initializing = false;
     m_view.SetCaption(ReplaceVersionTag(m_view.Caption(), texts::Version));

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/file_rec.h"
+#include "core/row_rules.h"
 
 namespace quorvex {
 
@@ -50,6 +51,10 @@ public:
     /// now belongs to another process. Once the process was opened, the
     /// termination's own result is not examined and true comes back.
     virtual bool TerminateProcess(uint32_t pid, uint64_t startTime) = 0;
+
+    /// What an owner without a known path is on this system (see
+    /// PathlessOwners); asked once, before the first fill.
+    virtual PathlessOwners PathlessOwnerKind() const { return PathlessOwners::SystemOrIdle; }
 
     /// True when `path` names an existing file that is not a directory.
     /// Called by the locate command before it asks the file manager.

@@ -6,7 +6,8 @@
 
 namespace quorvex {
 
-void FillRow(TMyRec &rec, const File_Rec &source, const std::string &protocol, const std::string &remark)
+void FillRow(TMyRec &rec, const File_Rec &source, const std::string &protocol, const std::string &remark,
+             PathlessOwners pathless)
 {
     rec.Protocol = protocol;
     if (protocol == "TCP") {
@@ -21,6 +22,8 @@ void FillRow(TMyRec &rec, const File_Rec &source, const std::string &protocol, c
     rec.ProcessPath = source.ProcessPath;
     if (!source.ProcessPath.empty()) {
         rec.Description = source.FileDescription;
+    } else if (pathless == PathlessOwners::Unknown) {
+        rec.Description.clear();
     } else if (rec.ProcessName == "System") {
         rec.Description = SystemText(texts::SystemProcessDesc);
     } else {

@@ -89,6 +89,21 @@ struct Fixture : ::testing::Test, World {};
 
 }  // namespace
 
+TEST_F(Fixture, RowsDescribePathlessOwnersAsThePlatformSays)
+{
+    platform.Tables.UdpRecs.push_back(FakeUdp("0.0.0.0", 68, 0, ""));
+    platform.Pathless = PathlessOwners::Unknown;
+    Created();
+    int pathless = 0;
+    for (int row = 0; row < list.RowCount(); ++row) {
+        if (list.Record(row).ProcessPath.empty()) {
+            ++pathless;
+            EXPECT_EQ(list.Record(row).Description, "");
+        }
+    }
+    EXPECT_EQ(pathless, 1);
+}
+
 TEST_F(Fixture, FormCreateRunsItsStepsInOrder)
 {
     std::vector<std::string> steps;

@@ -52,24 +52,32 @@ TEST(FillRow, CopiesFieldsByProtocol)
 
 TEST(FillRow, DescriptionFromFileOrFixedText)
 {
+    using enum PathlessOwners;
     struct Case {
         std::string name, path, description;
+        PathlessOwners pathless;
         const char *expected;
     };
     const std::vector<Case> cases = {
-        {"System", "", "x", texts::SystemProcessDesc},
-        {"system", "", "x", texts::IdleProcessDesc},  // exact letter case only
-        {"Idle", "", "x", texts::IdleProcessDesc},
-        {"", "", "x", texts::IdleProcessDesc},
-        {"System", "/sys", "file desc", "file desc"},
-        {"app", "/app", "", ""},  // a path without version information
+        {"System", "", "x", SystemOrIdle, texts::SystemProcessDesc},
+        {"system", "", "x", SystemOrIdle, texts::IdleProcessDesc},  // exact letter case only
+        {"Idle", "", "x", SystemOrIdle, texts::IdleProcessDesc},
+        {"", "", "x", SystemOrIdle, texts::IdleProcessDesc},
+        {"System", "/sys", "file desc", SystemOrIdle, "file desc"},
+        {"app", "/app", "", SystemOrIdle, ""},  // a path without version information
+        // Where an owner without a path is only not ours to see, nothing is
+        // said of it, whatever its name.
+        {"System", "", "x", Unknown, ""},
+        {"", "", "x", Unknown, ""},
+        {"app", "/app", "file desc", Unknown, "file desc"},
     };
     for (const auto &c : cases) {
         File_Rec src = Source(c.name, c.path);
         src.FileDescription = c.description;
         TMyRec rec;
-        FillRow(rec, src, "TCP", "");
-        EXPECT_EQ(rec.Description, c.expected) << "name '" << c.name << "' path '" << c.path << "'";
+        FillRow(rec, src, "TCP", "", c.pathless);
+        EXPECT_EQ(rec.Description, c.expected)
+            << "name '" << c.name << "' path '" << c.path << "' unknown " << (c.pathless == Unknown);
     }
 }
 

@@ -18,6 +18,7 @@ public:
     std::string ExecutablePath() override;
     bool TerminateProcess(uint32_t pid, uint64_t startTime) override;
     bool IsExistingFile(const std::string &path) override;
+    PathlessOwners PathlessOwnerKind() const override { return Pathless; }
 
     TcpUdpTables Tables;              // what the next snapshot returns
     bool FailSnapshot = false;        // the next snapshots throw std::runtime_error
@@ -27,6 +28,7 @@ public:
     std::string SysDir = "/usr/sbin";
     std::string ExePath = "/opt/ondriquorvex/quorvex";
     bool TerminateSucceeds = true;
+    PathlessOwners Pathless = PathlessOwners::SystemOrIdle;
     std::vector<std::pair<uint32_t, uint64_t>> Terminated;  // every call, in order
     std::vector<std::string> ExistingFiles;                  // what IsExistingFile accepts
 };

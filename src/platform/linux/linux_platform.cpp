@@ -35,6 +35,8 @@ public:
     }
 
     std::string SystemDirectory() override { return "/usr/sbin"; }
+    // No idle process here: an owner without a path is one we may not see.
+    PathlessOwners PathlessOwnerKind() const override { return PathlessOwners::Unknown; }
 
     std::string ExecutablePath() override
     {
