@@ -46,6 +46,12 @@ inline constexpr const char *LocateItem = "定位文件";
 inline constexpr const char *PropertyItem = "属性(&R)";
 
 // The process details dialog.
+// The top bar's options menu: the view options beyond the bottom bar's boxes.
+inline constexpr const char *OptionsButton = "选项";
+inline constexpr const char *ShowIPv6Option = "显示IPv6连接";
+inline constexpr const char *ShowTrafficOption = "显示流量";
+inline constexpr const char *HighlightChangesOption = "突出显示变化";
+
 inline constexpr const char *ProcInfoCaption = "进程详细信息";
 inline constexpr const char *ProcInfoPidPrefix = "PID:";
 inline constexpr const char *ProcInfoPathLabel = "文件路径: ";

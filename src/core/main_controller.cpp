@@ -12,6 +12,26 @@
 
 namespace quorvex {
 
+namespace {
+
+// The position of a view option among ViewOptions.
+size_t OptionIndex(CheckBox option)
+{
+    return static_cast<size_t>(static_cast<int>(option) - static_cast<int>(CheckBox::ShowIPv6));
+}
+
+}  // namespace
+
+const char *OptionCaption(CheckBox option)
+{
+    switch (option) {
+    case CheckBox::ShowIPv6: return texts::ShowIPv6Option;
+    case CheckBox::ShowTraffic: return texts::ShowTrafficOption;
+    case CheckBox::HighlightChanges: return texts::HighlightChangesOption;
+    default: return "";
+    }
+}
+
 MainController::MainController(Platform &platform, ConnectionList &list, MainView &view, Prompts &prompts,
                                ShellActions &shell, MainOptions options)
     : m_platform(platform), m_list(list), m_view(view), m_prompts(prompts), m_shell(shell),
@@ -212,9 +232,10 @@ bool &MainController::BoxState(CheckBox box)
     case CheckBox::ShowLocal: return m_cbShowLocal;
     case CheckBox::AutoRefresh: return m_cbAutoRefresh;
     case CheckBox::AlwaysTop: return m_cbAlwaysTop;
-    case CheckBox::ShowInfo: break;
+    case CheckBox::ShowInfo: return m_cbShowInfo;
+    default: break;
     }
-    return m_cbShowInfo;
+    return m_cbOptions[OptionIndex(box)];
 }
 
 bool MainController::IsChecked(CheckBox box) const
@@ -234,6 +255,7 @@ void MainController::SetChecked(CheckBox box, bool checked)
     case CheckBox::AutoRefresh: CBAutoRefreshClick(); break;
     case CheckBox::AlwaysTop: CBAlwaysTopClick(); break;
     case CheckBox::ShowInfo: CBShowInfoClick(); break;
+    default: OptionClick(box); break;
     }
 }
 
@@ -244,7 +266,13 @@ void MainController::SetMirror(CheckBox box, bool value)
     case CheckBox::AutoRefresh: m_autoRefresh = value; break;
     case CheckBox::AlwaysTop: m_alwaysTop = value; break;
     case CheckBox::ShowInfo: m_showInfo = value; break;
+    default: m_viewOptions[OptionIndex(box)] = value; break;
     }
+}
+
+bool MainController::Option(CheckBox option) const
+{
+    return m_viewOptions[OptionIndex(option)];
 }
 
 std::exception_ptr MainController::SaveSetting(CheckBox box)
@@ -312,6 +340,19 @@ void MainController::CBShowInfoClick()
 {
     m_showInfo = m_cbShowInfo;
     DoBoxWork(SaveSetting(CheckBox::ShowInfo), [this] { m_view.SetInfoColumnsVisible(m_cbShowInfo); });
+}
+
+void MainController::OptionClick(CheckBox option)
+{
+    m_viewOptions[OptionIndex(option)] = BoxState(option);
+    DoBoxWork(SaveSetting(option), [this, option] { ApplyOption(option); });
+}
+
+void MainController::ApplyOption(CheckBox option)
+{
+    switch (option) {
+    default: break;
+    }
 }
 
 }  // namespace quorvex

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,23 @@ class Prompts;
 class ShellActions;
 struct EndProcessContext;
 
-/// The four boxes of the bottom bar; the values are their tags, which the
-/// settings file uses to pick a key.
-enum class CheckBox { ShowLocal = 1, AutoRefresh = 2, AlwaysTop = 3, ShowInfo = 4 };
+/// The four boxes of the bottom bar, then the view options beyond them (the
+/// checkable items of the top bar's options menu); the values are their
+/// tags, which the settings file uses to pick a key. Every view option is
+/// off at start, and with all of them off the window is the plain one.
+enum class CheckBox {
+    ShowLocal = 1,
+    AutoRefresh = 2,
+    AlwaysTop = 3,
+    ShowInfo = 4,
+    ShowIPv6 = 5,
+    ShowTraffic = 6,
+    HighlightChanges = 7,
+};
+inline constexpr CheckBox ViewOptions[] = {CheckBox::ShowIPv6, CheckBox::ShowTraffic, CheckBox::HighlightChanges};
+inline constexpr bool IsViewOption(CheckBox box) { return static_cast<int>(box) >= static_cast<int>(CheckBox::ShowIPv6); }
+/// The caption of a view option's menu item (UTF-8, a fixed text).
+const char *OptionCaption(CheckBox option);
 
 /// What the controller asks of the window. Implemented by the Qt main window
 /// and, in tests, by a recorder. None of these calls the controller back.
@@ -159,6 +174,8 @@ public:
     bool AutoRefresh() const { return m_autoRefresh; }
     bool AlwaysTop() const { return m_alwaysTop; }
     bool ShowInfo() const { return m_showInfo; }
+    /// A view option's mirror field: what the window does now.
+    bool Option(CheckBox option) const;
     const std::string &HomePageUrl() const { return m_homePageUrl; }
     const std::string &UpdateUrl() const { return m_updateUrl; }
     const MainTexts &Texts() const { return m_texts; }
@@ -173,6 +190,11 @@ private:
     void CBAutoRefreshClick();
     void CBAlwaysTopClick();
     void CBShowInfoClick();
+    /// The handler of a view option's menu item.
+    void OptionClick(CheckBox option);
+    /// What a view option does when it changes, after its mirror field is
+    /// set and saved; the features behind the options join here.
+    void ApplyOption(CheckBox option);
     /// The save's error, if any, held back until the box's work is done.
     std::exception_ptr SaveSetting(CheckBox box);
     /// Runs a box handler's work, then rethrows `unsaved`.
@@ -193,6 +215,7 @@ private:
     bool m_cbAutoRefresh = false;
     bool m_cbAlwaysTop = true;
     bool m_cbShowInfo = false;
+    bool m_cbOptions[std::size(ViewOptions)] = {};
 
     // The window's fields, set by FormCreate and the box handlers.
     bool m_initializing = false;
@@ -201,6 +224,7 @@ private:
     bool m_autoRefresh = false;
     bool m_alwaysTop = true;
     bool m_showInfo = false;
+    bool m_viewOptions[std::size(ViewOptions)] = {};
     MainTexts m_texts;
     std::string m_homePageUrl;
     std::string m_sysDir;

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSessionManager>
@@ -201,6 +202,8 @@ void MainWindow::BuildTopBar(QWidget *bar)
     row->addWidget(m_labNetCount);
     row->addWidget(TextLabel(texts::CountersAfter, bar));
     row->addStretch(1);
+    row->addWidget(BuildOptionsButton(bar));
+    row->addSpacing(4);
     row->addWidget(help);
     row->addWidget(update);
     row->addWidget(home);
@@ -210,6 +213,25 @@ void MainWindow::BuildTopBar(QWidget *bar)
             [this] { RunHandler([this] { m_controller.BTNUpdateClick(); }); });
     connect(home, &QPushButton::clicked, this,
             [this] { RunHandler([this] { m_controller.BTNHomePageClick(); }); });
+}
+
+QPushButton *MainWindow::BuildOptionsButton(QWidget *bar)
+{
+    // The view options beyond the bottom bar's boxes live in the top bar's
+    // free room, as checkable items of one menu.
+    auto *button = Button("BTNOptions", texts::OptionsButton, bar);
+    button->setFixedSize(60, 32);
+    auto *menu = new QMenu(button);
+    for (const CheckBox option : ViewOptions) {
+        QAction *action = menu->addAction(FromFixedText(OptionCaption(option)));
+        action->setCheckable(true);
+        m_optionActions.push_back(action);
+        connect(action, &QAction::toggled, this, [this, option](bool checked) {
+            RunHandler([this, option, checked] { m_controller.SetChecked(option, checked); });
+        });
+    }
+    button->setMenu(menu);
+    return button;
 }
 
 void MainWindow::BuildBottomBar(QWidget *bar)
@@ -435,13 +457,19 @@ QCheckBox *MainWindow::BoxWidget(CheckBox box) const
     case CheckBox::ShowLocal: return m_cbShowLocal;
     case CheckBox::AutoRefresh: return m_cbAutoRefresh;
     case CheckBox::AlwaysTop: return m_cbAlwaysTop;
-    case CheckBox::ShowInfo: break;
+    default: break;
     }
     return m_cbShowInfo;
 }
 
 void MainWindow::SetCheckBox(CheckBox box, bool checked)
 {
+    if (IsViewOption(box)) {
+        QAction *action = m_optionActions[static_cast<size_t>(static_cast<int>(box) - static_cast<int>(ViewOptions[0]))];
+        const QSignalBlocker blocker(action);
+        action->setChecked(checked);
+        return;
+    }
     QCheckBox *widget = BoxWidget(box);
     const QSignalBlocker blocker(widget);
     widget->setChecked(checked);

@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QLabel;
+class QAction;
 class QPushButton;
 class QSessionManager;
 
@@ -85,6 +86,7 @@ private:
 
     void BuildTopBar(QWidget *bar);
     void BuildBottomBar(QWidget *bar);
+    QPushButton *BuildOptionsButton(QWidget *bar);
     ConnectionView *CreateListView();
     void ConfigureColumns();
     void ConnectListView();
@@ -117,6 +119,7 @@ private:
     QCheckBox *m_cbAlwaysTop = nullptr;
     QCheckBox *m_cbShowInfo = nullptr;
     QLabel *m_mailLink = nullptr;
+    std::vector<QAction *> m_optionActions;  // in the order of ViewOptions
 };
 
 }  // namespace quorvex

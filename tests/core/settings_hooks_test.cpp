@@ -204,3 +204,19 @@ TEST_F(SettingsHooksTest, FailedWriteOnAClickIsReportedAndTheWorkFollows)
 }
 
 }  // namespace
+
+TEST_F(SettingsHooksTest, ViewOptionsAreRememberedAndComeBackAtStart)
+{
+    // An option the user turns on is written to its key in the same
+    // section; the next start reads it into the option's mirror and item.
+    Create();
+    m_ctl.Guard([this] { m_ctl.SetChecked(CheckBox::ShowTraffic, true); });
+    EXPECT_EQ(Get(), "[Set]\nShowTraffic=1\n");
+
+    Rig next;
+    next.Put(Get());
+    next.Create();
+    EXPECT_TRUE(next.m_ctl.Option(CheckBox::ShowTraffic));
+    EXPECT_TRUE(next.m_ctl.IsChecked(CheckBox::ShowTraffic));
+    EXPECT_FALSE(next.m_ctl.Option(CheckBox::ShowIPv6));
+}

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -125,6 +126,18 @@ private slots:
         const QString apps = QAccessible::queryAccessibleInterface(Child<QLabel>("LabAppCount"))->text(QAccessible::Name);
         QVERIFY2(apps.contains(QStringLiteral("3")) && apps != net, qPrintable(apps));
         QVERIFY(!QAccessible::queryAccessibleInterface(w.ListView())->text(QAccessible::Name).isEmpty());
+    }
+
+    void optionsMenuItemsFollowAndDriveTheViewOptions()
+    {
+        MainWindow &w = Make();
+        w.Create();
+        const QList<QAction *> items = Child<QPushButton>("BTNOptions")->menu()->actions();
+        QCOMPARE(items.size(), int(std::size(ViewOptions)));
+        items[1]->trigger();
+        QVERIFY(w.Controller().Option(ViewOptions[1]));
+        w.Controller().SetChecked(ViewOptions[1], false);
+        QVERIFY(!items[1]->isChecked());
     }
 
     void columnsLookAsConfigured()
