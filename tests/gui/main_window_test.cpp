@@ -150,14 +150,16 @@ private slots:
             int width;
             bool visible;
         };
-        const Expect expected[ColumnCount] = {
+        const Expect expected[] = {
             {"进程ID", 24, false},  {"进程", 120, true},     {"安全等级", 80, false},  {"协议", 60, true},
             {"本地IP", 100, true},  {"本地端口", 80, true},  {"目标IP", 130, true},    {"目标端口", 110, true},
             {"状态", 80, true},     {"管理", 40, true},      {"文件路径", 260, false}, {"文件说明", 150, false},
             {"公司", 80, false},    {"备注", 50, false},
         };
         QCOMPARE(w.Model()->columnCount(), int(ColumnCount));
-        for (int c = 0; c < ColumnCount; ++c) {
+        for (int c : TrafficColumns)
+            QVERIFY(view->isColumnHidden(c));
+        for (int c = 0; c < int(std::size(expected)); ++c) {
             const QByteArray where = "column " + QByteArray::number(c);
             QVERIFY2(w.Model()->headerData(c, Qt::Horizontal).toString() == QString::fromUtf8(expected[c].caption),
                      where);

@@ -7,7 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/linux/linux_snapshot.h"
 #include "platform/linux/proc_net.h"
@@ -155,7 +158,7 @@ TEST_F(LiveSnapshot, NetlinkFindsOwnSockets)
     auto platform = CreatePlatform();
     TcpUdpTables tables;
     tables.TcpRecs.resize(3);  // replaced wholesale
-    platform->GetTcpUdpTable(tables);
+    platform->GetTcpUdpTable(tables, {});
     CheckTables(tables, true);
 }
 
@@ -180,5 +183,166 @@ TEST(LinuxPlatform, FilesAndPaths)
     EXPECT_FALSE(platform->IsExistingFile(""));
     if (::geteuid() == 0) {
         EXPECT_TRUE(platform->EnableDebugPrivilege());
+    }
+}
+
+namespace {
+
+// A connected pair on [::1] (v6-only listener) and a UDP socket on [::1].
+struct Loopback6 {
+    std::unique_ptr<Fd> listener, client, server, udp;
+    uint16_t listenPort = 0, clientPort = 0, udpPort = 0;
+
+    Loopback6()
+    {
+        sockaddr_in6 address{};
+        address.sin6_family = AF_INET6;
+        address.sin6_addr = in6addr_loopback;
+        listener = std::make_unique<Fd>(::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const int on = 1;
+        ::setsockopt(listener->get(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof(on));
+        if (::bind(listener->get(), reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0
+            || ::listen(listener->get(), 8) != 0)
+            ADD_FAILURE() << "IPv6 listener on [::1]";
+        listenPort = LocalPort(listener->get());
+        client = std::make_unique<Fd>(::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        address.sin6_port = htons(listenPort);
+        if (::connect(client->get(), reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0)
+            ADD_FAILURE() << "connect to [::1]";
+        clientPort = LocalPort(client->get());
+        server = std::make_unique<Fd>(::accept4(listener->get(), nullptr, nullptr, SOCK_CLOEXEC));
+        udp = std::make_unique<Fd>(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+        address.sin6_port = 0;
+        ::bind(udp->get(), reinterpret_cast<sockaddr *>(&address), sizeof(address));
+        udpPort = LocalPort(udp->get());
+    }
+};
+
+// Sends `count` bytes from one end and reads them all at the other.
+void Transfer(int from, int to, size_t count)
+{
+    std::vector<char> data(count, 'q');
+    ASSERT_EQ(::send(from, data.data(), count, 0), static_cast<ssize_t>(count));
+    for (size_t got = 0; got < count;) {
+        const ssize_t n = ::recv(to, data.data(), count - got, 0);
+        ASSERT_GT(n, 0);
+        got += static_cast<size_t>(n);
+    }
+}
+
+bool HasIpv6Loopback()
+{
+    const int fd = ::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+TEST(LiveSnapshotIpv6, OwnSocketsOnLoopbackOnlyWhenAsked)
+{
+    if (!HasIpv6Loopback())
+        GTEST_SKIP() << "no IPv6 loopback here";
+    Loopback6 own;
+    auto platform = CreatePlatform();
+    TcpUdpTables tables;
+    platform->GetTcpUdpTable(tables, {});
+    EXPECT_TRUE(tables.Tcp6Recs.empty() && tables.Udp6Recs.empty());
+    for (const auto *recs : {&tables.TcpRecs, &tables.UdpRecs})
+        for (const File_Rec &rec : *recs)
+            EXPECT_NE(rec.LocalIp, "::1");
+
+    platform->GetTcpUdpTable(tables, {true, false});
+    const std::string pid = std::to_string(::getpid());
+    const File_Rec *listener = Find(tables.Tcp6Recs, "::1", own.listenPort, "::", 0);
+    const File_Rec *client = Find(tables.Tcp6Recs, "::1", own.clientPort, "::1", own.listenPort);
+    const File_Rec *server = Find(tables.Tcp6Recs, "::1", own.listenPort, "::1", own.clientPort);
+    const File_Rec *udp = Find(tables.Udp6Recs, "::1", own.udpPort);
+    for (const File_Rec *rec : {listener, client, server, udp}) {
+        ASSERT_NE(rec, nullptr);
+        EXPECT_EQ(rec->Pid, pid);
+        EXPECT_FALSE(rec->Traffic.has_value());
+    }
+    EXPECT_EQ(listener->State, 2);
+    EXPECT_EQ(client->State, 5);
+    EXPECT_EQ(Find(tables.TcpRecs, "::1", own.clientPort), nullptr);
+}
+
+TEST(LiveSnapshotTraffic, CountersMoveByWhatTheTestSends)
+{
+    if (!HasIpv6Loopback())
+        GTEST_SKIP() << "no IPv6 loopback here";
+    Loopback6 own;
+    auto platform = CreatePlatform();
+    const auto counters = [&](uint16_t localPort, uint16_t remotePort) {
+        TcpUdpTables tables;
+        platform->GetTcpUdpTable(tables, {true, true});
+        const File_Rec *rec = Find(tables.Tcp6Recs, "::1", localPort, "::1", remotePort);
+        return rec ? rec->Traffic : std::nullopt;
+    };
+    const auto clientBefore = counters(own.clientPort, own.listenPort);
+    const auto serverBefore = counters(own.listenPort, own.clientPort);
+    ASSERT_TRUE(clientBefore && serverBefore);
+    constexpr size_t kBytes = 12345;
+    Transfer(own.client->get(), own.server->get(), kBytes);
+    const auto serverAfter = counters(own.listenPort, own.clientPort);
+    ASSERT_TRUE(serverAfter);
+    EXPECT_EQ(serverAfter->Received - serverBefore->Received, kBytes);
+    EXPECT_EQ(serverAfter->Sent, serverBefore->Sent);
+    // The sender counts what the peer acknowledged; the acknowledgement may
+    // lag behind the data by a delayed ACK.
+    std::optional<TrafficCounters> clientAfter;
+    for (int tries = 0; tries < 100; ++tries) {
+        clientAfter = counters(own.clientPort, own.listenPort);
+        if (clientAfter && clientAfter->Sent - clientBefore->Sent == kBytes)
+            break;
+        ::usleep(10000);
+    }
+    ASSERT_TRUE(clientAfter);
+    EXPECT_EQ(clientAfter->Sent - clientBefore->Sent, kBytes);
+}
+
+TEST(LiveClose, PeerOfAClosedConnectionIsReset)
+{
+    auto platform = CreatePlatform();
+    const bool ipv6 = HasIpv6Loopback();
+    for (const bool v6 : {false, true}) {
+        if (v6 && !ipv6)
+            continue;
+        SCOPED_TRACE(v6 ? "IPv6" : "IPv4");
+        // The test's own pair: the IPv4 one of the fixture's kind, or [::1].
+        Loopback6 own6;
+        Fd listener(Loopback4(SOCK_STREAM));
+        ASSERT_EQ(::listen(listener.get(), 8), 0);
+        Fd client(Loopback4(SOCK_STREAM));
+        Connect4(client.get(), LocalPort(listener.get()));
+        Fd server(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        const int clientFd = v6 ? own6.client->get() : client.get();
+        const int serverFd = v6 ? own6.server->get() : server.get();
+        const uint16_t clientPort = LocalPort(clientFd);
+        const uint16_t serverPort = v6 ? own6.listenPort : LocalPort(listener.get());
+
+        TcpUdpTables tables;
+        platform->GetTcpUdpTable(tables, {true, false});
+        const char *loopback = v6 ? "::1" : "127.0.0.1";
+        const File_Rec *rec = Find(v6 ? tables.Tcp6Recs : tables.TcpRecs, loopback, clientPort, loopback, serverPort);
+        ASSERT_NE(rec, nullptr);
+        const TcpConnection connection{v6, rec->LocalIp, rec->LocalPort, rec->RemoteIp, rec->RemotePort, rec->Socket};
+        const CloseOutcome outcome = platform->CloseConnection(connection);
+        if (outcome.Result == CloseResult::NotPermitted)
+            GTEST_SKIP() << "closing a connection takes CAP_NET_ADMIN";
+        ASSERT_EQ(outcome.Result, CloseResult::Closed) << "error " << outcome.Error;
+
+        char byte;
+        errno = 0;
+        EXPECT_EQ(::recv(serverFd, &byte, 1, 0), -1);
+        EXPECT_EQ(errno, ECONNRESET);
+        EXPECT_EQ(platform->CloseConnection(connection).Result, CloseResult::Gone);
     }
 }
