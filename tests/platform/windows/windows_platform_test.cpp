@@ -93,7 +93,7 @@ TEST(WindowsSnapshot, ContainsOwnLoopbackSockets)
     const uint16_t udpPort = BoundPort(udp);
 
     TcpUdpTables tables;
-    CreatePlatform()->GetTcpUdpTable(tables);
+    CreatePlatform()->GetTcpUdpTable(tables, {});
 
     EXPECT_NE(FindRec(tables.TcpRecs, listenPort, 2), nullptr) << "listener on port " << listenPort;
     const File_Rec *outgoing = FindRec(tables.TcpRecs, clientPort, 5, std::to_string(listenPort));
@@ -267,4 +267,145 @@ TEST(WindowsPlatform, TerminateChecksTheCreationTime)
     CloseHandle(child.hProcess);
 
     EXPECT_FALSE(platform->TerminateProcess(0xFFFFFFF0u, 0));
+}
+
+namespace {
+
+// A connected pair and a UDP socket on [::1]; `ok` is false where the
+// system has no IPv6 loopback.
+struct Loopback6 {
+    SOCKET listener = INVALID_SOCKET, client = INVALID_SOCKET, server = INVALID_SOCKET, udp = INVALID_SOCKET;
+    uint16_t listenPort = 0, clientPort = 0, udpPort = 0;
+    bool ok = false;
+
+    static uint16_t Port(SOCKET s)
+    {
+        sockaddr_in6 address{};
+        int length = sizeof address;
+        getsockname(s, reinterpret_cast<sockaddr *>(&address), &length);
+        return ntohs(address.sin6_port);
+    }
+
+    Loopback6()
+    {
+        sockaddr_in6 address{};
+        address.sin6_family = AF_INET6;
+        address.sin6_addr = in6addr_loopback;
+        listener = socket(AF_INET6, SOCK_STREAM, IPPROTO_TCP);
+        if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+            || listen(listener, 1) != 0)
+            return;
+        listenPort = Port(listener);
+        client = socket(AF_INET6, SOCK_STREAM, IPPROTO_TCP);
+        address.sin6_port = htons(listenPort);
+        if (connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+            return;
+        clientPort = Port(client);
+        server = accept(listener, nullptr, nullptr);
+        udp = socket(AF_INET6, SOCK_DGRAM, IPPROTO_UDP);
+        address.sin6_port = 0;
+        bind(udp, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        udpPort = Port(udp);
+        ok = server != INVALID_SOCKET;
+    }
+    ~Loopback6()
+    {
+        for (SOCKET s : {udp, server, client, listener})
+            if (s != INVALID_SOCKET)
+                closesocket(s);
+    }
+};
+
+bool UnderWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+const File_Rec *FindRec6(const std::vector<File_Rec> &recs, uint16_t localPort, const std::string &remotePort = {})
+{
+    for (const auto &rec : recs) {
+        if (rec.LocalIp == "::1" && rec.LocalPort == std::to_string(localPort)
+            && (remotePort.empty() || rec.RemotePort == remotePort))
+            return &rec;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(WindowsSnapshot, Ipv6LoopbackSocketsOnlyWhenAsked)
+{
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    {
+        Loopback6 own;
+        if (!own.ok)
+            GTEST_SKIP() << "no IPv6 loopback here";
+        auto platform = CreatePlatform();
+        TcpUdpTables tables;
+        platform->GetTcpUdpTable(tables, {});
+        EXPECT_TRUE(tables.Tcp6Recs.empty() && tables.Udp6Recs.empty());
+
+        platform->GetTcpUdpTable(tables, {true, true});
+        const File_Rec *listener = FindRec6(tables.Tcp6Recs, own.listenPort, "0");
+        const File_Rec *client = FindRec6(tables.Tcp6Recs, own.clientPort, std::to_string(own.listenPort));
+        ASSERT_NE(listener, nullptr) << "listener on [::1]:" << own.listenPort;
+        ASSERT_NE(client, nullptr) << "connection from [::1]:" << own.clientPort;
+        EXPECT_EQ(listener->State, 2);
+        EXPECT_EQ(listener->RemoteIp, "::");
+        EXPECT_EQ(client->State, 5);
+        // Wine does not know the owners of IPv6 sockets: PID 0 there.
+        EXPECT_TRUE(client->Pid == std::to_string(GetCurrentProcessId()) || (UnderWine() && client->Pid == "0"))
+            << client->Pid;
+        EXPECT_NE(FindRec6(tables.Udp6Recs, own.udpPort), nullptr) << "UDP on [::1]:" << own.udpPort;
+        // Wine has no per-connection statistics: no counters, and no failure.
+        if (UnderWine()) {
+            EXPECT_FALSE(client->Traffic.has_value());
+        }
+    }
+    WSACleanup();
+}
+
+TEST(WindowsClose, Ipv6IsRefusedAndIpv4GoesToTheSystem)
+{
+    auto platform = CreatePlatform();
+    TcpConnection v6{true, "::1", "5000", "::1", "5001", {}};
+    EXPECT_EQ(platform->CloseConnection(v6).Result, CloseResult::Ipv6NotSupported);
+    TcpConnection bad{false, "::1", "5000", "::1", "5001", {}};
+    EXPECT_EQ(platform->CloseConnection(bad).Result, CloseResult::Failed);
+
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    SOCKET listener = BoundLoopbackSocket(SOCK_STREAM);
+    ASSERT_EQ(listen(listener, 1), 0);
+    SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    target.sin_port = htons(BoundPort(listener));
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&target), sizeof target), 0);
+    SOCKET accepted = accept(listener, nullptr, nullptr);
+    TcpConnection own{false, "127.0.0.1", std::to_string(BoundPort(client)), "127.0.0.1",
+                      std::to_string(BoundPort(listener)), {}};
+    const CloseOutcome outcome = platform->CloseConnection(own);
+    // Without administrator rights Windows refuses; Wine's SetTcpEntry says
+    // yes and does nothing, so only Windows is held to the reset.
+    if (outcome.Result == CloseResult::Closed && !UnderWine()) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(accepted, &readable);
+        timeval wait{5, 0};
+        ASSERT_EQ(select(0, &readable, nullptr, nullptr, &wait), 1);
+        char byte;
+        EXPECT_EQ(recv(accepted, &byte, 1, 0), SOCKET_ERROR);
+        EXPECT_EQ(WSAGetLastError(), WSAECONNRESET);
+    } else {
+        EXPECT_TRUE(outcome.Result == CloseResult::NotPermitted || outcome.Result == CloseResult::Closed)
+            << static_cast<int>(outcome.Result) << " error " << outcome.Error;
+    }
+    closesocket(accepted);
+    closesocket(client);
+    closesocket(listener);
+    WSACleanup();
 }
