@@ -128,16 +128,12 @@ TEST(TextForms, Ipv6AsTheLiteralRuleOnRandomAddresses)
 
 TEST(TextForms, Ipv6ScopeOnlyOnLinkLocal)
 {
-    uint8_t linkLocal[16] = {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0x02, 0x11, 0x22, 0xff, 0xfe, 0x33, 0x44, 0x55};
-    EXPECT_EQ(FormatIpv6(linkLocal, "eth0"), "fe80::211:22ff:fe33:4455%eth0");
-    EXPECT_EQ(FormatIpv6(linkLocal, ""), "fe80::211:22ff:fe33:4455");
-    linkLocal[1] = 0xbf;  // still fe80::/10
-    EXPECT_EQ(FormatIpv6(linkLocal, "3"), "febf::211:22ff:fe33:4455%3");
-    uint8_t loopback[16] = {};
-    loopback[15] = 1;
-    EXPECT_EQ(FormatIpv6(loopback, "lo"), "::1");
-    uint8_t documentation[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0xAB};
-    EXPECT_EQ(FormatIpv6(documentation, "eth0"), "2001:db8:0:1::ab");
+    uint8_t address[16] = {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0x02, 0x11, 0x22, 0xff, 0xfe, 0x33, 0x44, 0x55};
+    EXPECT_EQ(FormatIpv6(address, "eth0"), "fe80::211:22ff:fe33:4455%eth0");
+    address[1] = 0xbf;  // still fe80::/10
+    EXPECT_EQ(FormatIpv6(address, "3"), "febf::211:22ff:fe33:4455%3");
+    address[0] = 0x20;  // global
+    EXPECT_EQ(FormatIpv6(address, "eth0"), "20bf::211:22ff:fe33:4455");
 }
 
 TEST(TextForms, ByteCountsIn1024BasedUnits)
@@ -156,20 +152,4 @@ TEST(TextForms, ByteCountsIn1024BasedUnits)
     for (const auto &[bytes, text] : cases)
         EXPECT_EQ(FormatByteCount(bytes), text) << bytes;
     EXPECT_EQ(FormatByteRate(1536), "1.5 KB/s");
-}
-
-TEST(TextForms, ParsesWhatTheFormsWrite)
-{
-    uint8_t b[4];
-    ASSERT_TRUE(ParseIpv4("192.168.1.20", b));
-    EXPECT_EQ(FormatIpv4(b), "192.168.1.20");
-    for (const char *bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "01.2.3.4", "1.2.3.4 ", "::1", "1..2.3"})
-        EXPECT_FALSE(ParseIpv4(bad, b)) << bad;
-    uint16_t port = 0;
-    EXPECT_TRUE(ParsePort("65535", port));
-    EXPECT_EQ(port, 65535);
-    for (const char *bad : {"", "65536", "-1", "08", "80a"})
-        EXPECT_FALSE(ParsePort(bad, port)) << bad;
-    EXPECT_EQ(EndpointText("::1", "80"), "[::1]:80");
-    EXPECT_EQ(EndpointText("127.0.0.1", "80"), "127.0.0.1:80");
 }

@@ -188,121 +188,103 @@ TEST(LinuxPlatform, FilesAndPaths)
 
 namespace {
 
-// A connected pair on [::1] (v6-only listener) and a UDP socket on [::1].
-struct Loopback6 {
-    std::unique_ptr<Fd> listener, client, server, udp;
-    uint16_t listenPort = 0, clientPort = 0, udpPort = 0;
+// A connected pair on the loopback address of `family` (an IPv6 listener is
+// v6-only); `ok` is false where the system has no such address.
+struct LoopbackPair {
+    std::unique_ptr<Fd> listener, client, server;
+    uint16_t listenPort = 0, clientPort = 0;
+    bool ok = false;
 
-    Loopback6()
+    explicit LoopbackPair(int family)
     {
-        sockaddr_in6 address{};
-        address.sin6_family = AF_INET6;
-        address.sin6_addr = in6addr_loopback;
-        listener = std::make_unique<Fd>(::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_in6 v6{};
+        v6.sin6_family = AF_INET6;
+        v6.sin6_addr = in6addr_loopback;
+        sockaddr_in v4{};
+        v4.sin_family = AF_INET;
+        v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        auto *address = family == AF_INET6 ? reinterpret_cast<sockaddr *>(&v6) : reinterpret_cast<sockaddr *>(&v4);
+        const socklen_t length = family == AF_INET6 ? sizeof(v6) : sizeof(v4);
+        listener = std::make_unique<Fd>(::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0));
         const int on = 1;
-        ::setsockopt(listener->get(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof(on));
-        if (::bind(listener->get(), reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0
-            || ::listen(listener->get(), 8) != 0)
-            ADD_FAILURE() << "IPv6 listener on [::1]";
+        if (family == AF_INET6)
+            ::setsockopt(listener->get(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof(on));
+        if (::bind(listener->get(), address, length) != 0 || ::listen(listener->get(), 8) != 0)
+            return;
         listenPort = LocalPort(listener->get());
-        client = std::make_unique<Fd>(::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        address.sin6_port = htons(listenPort);
-        if (::connect(client->get(), reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0)
-            ADD_FAILURE() << "connect to [::1]";
+        v6.sin6_port = v4.sin_port = htons(listenPort);
+        client = std::make_unique<Fd>(::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        ok = ::connect(client->get(), address, length) == 0;
         clientPort = LocalPort(client->get());
         server = std::make_unique<Fd>(::accept4(listener->get(), nullptr, nullptr, SOCK_CLOEXEC));
-        udp = std::make_unique<Fd>(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-        address.sin6_port = 0;
-        ::bind(udp->get(), reinterpret_cast<sockaddr *>(&address), sizeof(address));
-        udpPort = LocalPort(udp->get());
     }
 };
-
-// Sends `count` bytes from one end and reads them all at the other.
-void Transfer(int from, int to, size_t count)
-{
-    std::vector<char> data(count, 'q');
-    ASSERT_EQ(::send(from, data.data(), count, 0), static_cast<ssize_t>(count));
-    for (size_t got = 0; got < count;) {
-        const ssize_t n = ::recv(to, data.data(), count - got, 0);
-        ASSERT_GT(n, 0);
-        got += static_cast<size_t>(n);
-    }
-}
-
-bool HasIpv6Loopback()
-{
-    const int fd = ::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    address.sin6_addr = in6addr_loopback;
-    const bool ok = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0;
-    ::close(fd);
-    return ok;
-}
 
 }  // namespace
 
 TEST(LiveSnapshotIpv6, OwnSocketsOnLoopbackOnlyWhenAsked)
 {
-    if (!HasIpv6Loopback())
+    LoopbackPair own(AF_INET6);
+    if (!own.ok)
         GTEST_SKIP() << "no IPv6 loopback here";
-    Loopback6 own;
+    Fd udp(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    ASSERT_EQ(::bind(udp.get(), reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+
     auto platform = CreatePlatform();
     TcpUdpTables tables;
     platform->GetTcpUdpTable(tables, {});
     EXPECT_TRUE(tables.Tcp6Recs.empty() && tables.Udp6Recs.empty());
-    for (const auto *recs : {&tables.TcpRecs, &tables.UdpRecs})
-        for (const File_Rec &rec : *recs)
-            EXPECT_NE(rec.LocalIp, "::1");
+    EXPECT_EQ(Find(tables.TcpRecs, "::1", own.clientPort), nullptr);
 
     platform->GetTcpUdpTable(tables, {true, false});
-    const std::string pid = std::to_string(::getpid());
     const File_Rec *listener = Find(tables.Tcp6Recs, "::1", own.listenPort, "::", 0);
     const File_Rec *client = Find(tables.Tcp6Recs, "::1", own.clientPort, "::1", own.listenPort);
     const File_Rec *server = Find(tables.Tcp6Recs, "::1", own.listenPort, "::1", own.clientPort);
-    const File_Rec *udp = Find(tables.Udp6Recs, "::1", own.udpPort);
-    for (const File_Rec *rec : {listener, client, server, udp}) {
+    const File_Rec *datagram = Find(tables.Udp6Recs, "::1", LocalPort(udp.get()));
+    for (const File_Rec *rec : {listener, client, server, datagram}) {
         ASSERT_NE(rec, nullptr);
-        EXPECT_EQ(rec->Pid, pid);
+        EXPECT_EQ(rec->Pid, std::to_string(::getpid()));
         EXPECT_FALSE(rec->Traffic.has_value());
     }
     EXPECT_EQ(listener->State, 2);
     EXPECT_EQ(client->State, 5);
-    EXPECT_EQ(Find(tables.TcpRecs, "::1", own.clientPort), nullptr);
 }
 
 TEST(LiveSnapshotTraffic, CountersMoveByWhatTheTestSends)
 {
-    if (!HasIpv6Loopback())
-        GTEST_SKIP() << "no IPv6 loopback here";
-    Loopback6 own;
+    LoopbackPair own(AF_INET);
+    ASSERT_TRUE(own.ok);
     auto platform = CreatePlatform();
     const auto counters = [&](uint16_t localPort, uint16_t remotePort) {
         TcpUdpTables tables;
-        platform->GetTcpUdpTable(tables, {true, true});
-        const File_Rec *rec = Find(tables.Tcp6Recs, "::1", localPort, "::1", remotePort);
+        platform->GetTcpUdpTable(tables, {false, true});
+        const File_Rec *rec = Find(tables.TcpRecs, "127.0.0.1", localPort, "127.0.0.1", remotePort);
         return rec ? rec->Traffic : std::nullopt;
     };
     const auto clientBefore = counters(own.clientPort, own.listenPort);
     const auto serverBefore = counters(own.listenPort, own.clientPort);
     ASSERT_TRUE(clientBefore && serverBefore);
     constexpr size_t kBytes = 12345;
-    Transfer(own.client->get(), own.server->get(), kBytes);
+    std::vector<char> data(kBytes, 'q');
+    ASSERT_EQ(::send(own.client->get(), data.data(), kBytes, 0), static_cast<ssize_t>(kBytes));
+    for (size_t got = 0; got < kBytes;) {
+        const ssize_t n = ::recv(own.server->get(), data.data(), kBytes - got, 0);
+        ASSERT_GT(n, 0);
+        got += static_cast<size_t>(n);
+    }
     const auto serverAfter = counters(own.listenPort, own.clientPort);
     ASSERT_TRUE(serverAfter);
     EXPECT_EQ(serverAfter->Received - serverBefore->Received, kBytes);
     EXPECT_EQ(serverAfter->Sent, serverBefore->Sent);
-    // The sender counts what the peer acknowledged; the acknowledgement may
-    // lag behind the data by a delayed ACK.
+    // The sender counts what the peer acknowledged, which a delayed ACK may
+    // hold back for a moment.
     std::optional<TrafficCounters> clientAfter;
-    for (int tries = 0; tries < 100; ++tries) {
+    for (int tries = 0; tries < 100 && !(clientAfter && clientAfter->Sent - clientBefore->Sent == kBytes); ++tries) {
+        ::usleep(tries == 0 ? 0 : 10000);
         clientAfter = counters(own.clientPort, own.listenPort);
-        if (clientAfter && clientAfter->Sent - clientBefore->Sent == kBytes)
-            break;
-        ::usleep(10000);
     }
     ASSERT_TRUE(clientAfter);
     EXPECT_EQ(clientAfter->Sent - clientBefore->Sent, kBytes);
@@ -311,37 +293,26 @@ TEST(LiveSnapshotTraffic, CountersMoveByWhatTheTestSends)
 TEST(LiveClose, PeerOfAClosedConnectionIsReset)
 {
     auto platform = CreatePlatform();
-    const bool ipv6 = HasIpv6Loopback();
-    for (const bool v6 : {false, true}) {
-        if (v6 && !ipv6)
-            continue;
-        SCOPED_TRACE(v6 ? "IPv6" : "IPv4");
-        // The test's own pair: the IPv4 one of the fixture's kind, or [::1].
-        Loopback6 own6;
-        Fd listener(Loopback4(SOCK_STREAM));
-        ASSERT_EQ(::listen(listener.get(), 8), 0);
-        Fd client(Loopback4(SOCK_STREAM));
-        Connect4(client.get(), LocalPort(listener.get()));
-        Fd server(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
-        const int clientFd = v6 ? own6.client->get() : client.get();
-        const int serverFd = v6 ? own6.server->get() : server.get();
-        const uint16_t clientPort = LocalPort(clientFd);
-        const uint16_t serverPort = v6 ? own6.listenPort : LocalPort(listener.get());
-
+    for (const int family : {AF_INET, AF_INET6}) {
+        SCOPED_TRACE(family == AF_INET6 ? "IPv6" : "IPv4");
+        LoopbackPair own(family);
+        if (!own.ok)
+            continue;  // no IPv6 loopback
         TcpUdpTables tables;
         platform->GetTcpUdpTable(tables, {true, false});
+        const bool v6 = family == AF_INET6;
         const char *loopback = v6 ? "::1" : "127.0.0.1";
-        const File_Rec *rec = Find(v6 ? tables.Tcp6Recs : tables.TcpRecs, loopback, clientPort, loopback, serverPort);
+        const File_Rec *rec =
+            Find(v6 ? tables.Tcp6Recs : tables.TcpRecs, loopback, own.clientPort, loopback, own.listenPort);
         ASSERT_NE(rec, nullptr);
         const TcpConnection connection{v6, rec->LocalIp, rec->LocalPort, rec->RemoteIp, rec->RemotePort, rec->Socket};
         const CloseOutcome outcome = platform->CloseConnection(connection);
         if (outcome.Result == CloseResult::NotPermitted)
             GTEST_SKIP() << "closing a connection takes CAP_NET_ADMIN";
         ASSERT_EQ(outcome.Result, CloseResult::Closed) << "error " << outcome.Error;
-
         char byte;
         errno = 0;
-        EXPECT_EQ(::recv(serverFd, &byte, 1, 0), -1);
+        EXPECT_EQ(::recv(own.server->get(), &byte, 1, 0), -1);
         EXPECT_EQ(errno, ECONNRESET);
         EXPECT_EQ(platform->CloseConnection(connection).Result, CloseResult::Gone);
     }

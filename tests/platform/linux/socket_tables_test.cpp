@@ -7,14 +7,10 @@
 // [::ffff:127.0.0.1]:41025, [::1]:41026.
 
 #include <gtest/gtest.h>
-#include <linux/inet_diag.h>
-#include <linux/netlink.h>
-#include <linux/tcp.h>
 #include <netinet/in.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -342,40 +338,4 @@ TEST(SocketTables, Ipv6OnlySocketsGoToTheirOwnRecordsWhenAsked)
     EXPECT_EQ(tcp4Count, Records(ParseDiag("diag_tcp6.bin"), true).size());
     const auto [udp6, udp4Count] = records6("diag_udp6.bin", false);
     EXPECT_EQ(udp6, (std::vector<std::string>{"0 [::1]:41026 []:", "0 [::]:41024 []:"}));
-}
-
-TEST(SocketTables, TcpInfoGivesTheByteCountersWhereItReachesThem)
-{
-    // The first message of a recorded dump with an INET_DIAG_INFO attribute
-    // appended: a whole tcp_info, then one that ends before bytes_received.
-    const std::string dump = ReadData("diag_tcp4.bin");
-    uint32_t firstLength = 0;
-    std::memcpy(&firstLength, dump.data(), 4);
-    for (const bool whole : {true, false}) {
-        std::vector<uint8_t> info(offsetof(tcp_info, tcpi_bytes_received) + (whole ? 8 : 4), 0);
-        const uint64_t acked = 5001, received = 1u << 20;
-        std::memcpy(info.data() + offsetof(tcp_info, tcpi_bytes_acked), &acked, 8);
-        if (whole)
-            std::memcpy(info.data() + offsetof(tcp_info, tcpi_bytes_received), &received, 8);
-        std::vector<uint8_t> message(dump.begin(), dump.begin() + firstLength);
-        const uint16_t attrLength = static_cast<uint16_t>(NLA_HDRLEN + info.size());
-        const uint16_t attrType = INET_DIAG_INFO;
-        message.resize(NLMSG_ALIGN(message.size()));
-        message.insert(message.end(), reinterpret_cast<const uint8_t *>(&attrLength),
-                       reinterpret_cast<const uint8_t *>(&attrLength) + 2);
-        message.insert(message.end(), reinterpret_cast<const uint8_t *>(&attrType),
-                       reinterpret_cast<const uint8_t *>(&attrType) + 2);
-        message.insert(message.end(), info.begin(), info.end());
-        const auto length = static_cast<uint32_t>(message.size());
-        std::memcpy(message.data(), &length, 4);
-
-        std::vector<KernelSocket> sockets;
-        EXPECT_EQ(ParseSockDiagReply(message.data(), message.size(), sockets), DumpStatus::More);
-        ASSERT_EQ(sockets.size(), 1u);
-        EXPECT_EQ(sockets[0].HasCounters, whole);
-        if (whole) {
-            EXPECT_EQ(sockets[0].BytesAcked, acked);
-            EXPECT_EQ(sockets[0].BytesReceived, received);
-        }
-    }
 }

@@ -271,55 +271,25 @@ TEST(WindowsPlatform, TerminateChecksTheCreationTime)
 
 namespace {
 
-// A connected pair and a UDP socket on [::1]; `ok` is false where the
-// system has no IPv6 loopback.
-struct Loopback6 {
-    SOCKET listener = INVALID_SOCKET, client = INVALID_SOCKET, server = INVALID_SOCKET, udp = INVALID_SOCKET;
-    uint16_t listenPort = 0, clientPort = 0, udpPort = 0;
-    bool ok = false;
-
-    static uint16_t Port(SOCKET s)
-    {
-        sockaddr_in6 address{};
-        int length = sizeof address;
-        getsockname(s, reinterpret_cast<sockaddr *>(&address), &length);
-        return ntohs(address.sin6_port);
-    }
-
-    Loopback6()
-    {
-        sockaddr_in6 address{};
-        address.sin6_family = AF_INET6;
-        address.sin6_addr = in6addr_loopback;
-        listener = socket(AF_INET6, SOCK_STREAM, IPPROTO_TCP);
-        if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-            || listen(listener, 1) != 0)
-            return;
-        listenPort = Port(listener);
-        client = socket(AF_INET6, SOCK_STREAM, IPPROTO_TCP);
-        address.sin6_port = htons(listenPort);
-        if (connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
-            return;
-        clientPort = Port(client);
-        server = accept(listener, nullptr, nullptr);
-        udp = socket(AF_INET6, SOCK_DGRAM, IPPROTO_UDP);
-        address.sin6_port = 0;
-        bind(udp, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        udpPort = Port(udp);
-        ok = server != INVALID_SOCKET;
-    }
-    ~Loopback6()
-    {
-        for (SOCKET s : {udp, server, client, listener})
-            if (s != INVALID_SOCKET)
-                closesocket(s);
-    }
-};
-
 bool UnderWine()
 {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// A socket of `type` bound to [::1]; its port in `port`.
+SOCKET BoundLoopback6(int type, uint16_t &port)
+{
+    SOCKET s = socket(AF_INET6, type, type == SOCK_STREAM ? IPPROTO_TCP : IPPROTO_UDP);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    int length = sizeof address;
+    if (s == INVALID_SOCKET || bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || getsockname(s, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return INVALID_SOCKET;
+    port = ntohs(address.sin6_port);
+    return s;
 }
 
 const File_Rec *FindRec6(const std::vector<File_Rec> &recs, uint16_t localPort, const std::string &remotePort = {})
@@ -338,42 +308,50 @@ TEST(WindowsSnapshot, Ipv6LoopbackSocketsOnlyWhenAsked)
 {
     WSADATA wsa;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
-    {
-        Loopback6 own;
-        if (!own.ok)
-            GTEST_SKIP() << "no IPv6 loopback here";
-        auto platform = CreatePlatform();
-        TcpUdpTables tables;
-        platform->GetTcpUdpTable(tables, {});
-        EXPECT_TRUE(tables.Tcp6Recs.empty() && tables.Udp6Recs.empty());
+    uint16_t listenPort = 0, clientPort = 0, udpPort = 0;
+    SOCKET listener = BoundLoopback6(SOCK_STREAM, listenPort);
+    if (listener == INVALID_SOCKET)
+        GTEST_SKIP() << "no IPv6 loopback here";
+    ASSERT_EQ(listen(listener, 1), 0);
+    SOCKET client = BoundLoopback6(SOCK_STREAM, clientPort);
+    sockaddr_in6 target{};
+    target.sin6_family = AF_INET6;
+    target.sin6_addr = in6addr_loopback;
+    target.sin6_port = htons(listenPort);
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&target), sizeof target), 0);
+    SOCKET accepted = accept(listener, nullptr, nullptr);
+    SOCKET udp = BoundLoopback6(SOCK_DGRAM, udpPort);
 
-        platform->GetTcpUdpTable(tables, {true, true});
-        const File_Rec *listener = FindRec6(tables.Tcp6Recs, own.listenPort, "0");
-        const File_Rec *client = FindRec6(tables.Tcp6Recs, own.clientPort, std::to_string(own.listenPort));
-        ASSERT_NE(listener, nullptr) << "listener on [::1]:" << own.listenPort;
-        ASSERT_NE(client, nullptr) << "connection from [::1]:" << own.clientPort;
-        EXPECT_EQ(listener->State, 2);
-        EXPECT_EQ(listener->RemoteIp, "::");
-        EXPECT_EQ(client->State, 5);
-        // Wine does not know the owners of IPv6 sockets: PID 0 there.
-        EXPECT_TRUE(client->Pid == std::to_string(GetCurrentProcessId()) || (UnderWine() && client->Pid == "0"))
-            << client->Pid;
-        EXPECT_NE(FindRec6(tables.Udp6Recs, own.udpPort), nullptr) << "UDP on [::1]:" << own.udpPort;
-        // Wine has no per-connection statistics: no counters, and no failure.
-        if (UnderWine()) {
-            EXPECT_FALSE(client->Traffic.has_value());
-        }
+    auto platform = CreatePlatform();
+    TcpUdpTables tables;
+    platform->GetTcpUdpTable(tables, {});
+    EXPECT_TRUE(tables.Tcp6Recs.empty() && tables.Udp6Recs.empty());
+    platform->GetTcpUdpTable(tables, {true, true});
+    const File_Rec *listening = FindRec6(tables.Tcp6Recs, listenPort, "0");
+    const File_Rec *outgoing = FindRec6(tables.Tcp6Recs, clientPort, std::to_string(listenPort));
+    ASSERT_NE(listening, nullptr) << "listener on [::1]:" << listenPort;
+    ASSERT_NE(outgoing, nullptr) << "connection from [::1]:" << clientPort;
+    EXPECT_EQ(listening->State, 2);
+    EXPECT_EQ(listening->RemoteIp, "::");
+    EXPECT_EQ(outgoing->State, 5);
+    EXPECT_NE(FindRec6(tables.Udp6Recs, udpPort), nullptr) << "UDP on [::1]:" << udpPort;
+    // Wine knows no owners of IPv6 sockets (PID 0) and has no per-connection
+    // statistics (no counters, and no failure for it).
+    EXPECT_TRUE(outgoing->Pid == std::to_string(GetCurrentProcessId()) || (UnderWine() && outgoing->Pid == "0"))
+        << outgoing->Pid;
+    if (UnderWine()) {
+        EXPECT_FALSE(outgoing->Traffic.has_value());
     }
+    for (SOCKET s : {udp, accepted, client, listener})
+        closesocket(s);
     WSACleanup();
 }
 
 TEST(WindowsClose, Ipv6IsRefusedAndIpv4GoesToTheSystem)
 {
     auto platform = CreatePlatform();
-    TcpConnection v6{true, "::1", "5000", "::1", "5001", {}};
-    EXPECT_EQ(platform->CloseConnection(v6).Result, CloseResult::Ipv6NotSupported);
-    TcpConnection bad{false, "::1", "5000", "::1", "5001", {}};
-    EXPECT_EQ(platform->CloseConnection(bad).Result, CloseResult::Failed);
+    EXPECT_EQ(platform->CloseConnection({true, "::1", "5000", "::1", "5001", {}}).Result,
+              CloseResult::Ipv6NotSupported);
 
     WSADATA wsa;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
@@ -386,9 +364,8 @@ TEST(WindowsClose, Ipv6IsRefusedAndIpv4GoesToTheSystem)
     target.sin_port = htons(BoundPort(listener));
     ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&target), sizeof target), 0);
     SOCKET accepted = accept(listener, nullptr, nullptr);
-    TcpConnection own{false, "127.0.0.1", std::to_string(BoundPort(client)), "127.0.0.1",
-                      std::to_string(BoundPort(listener)), {}};
-    const CloseOutcome outcome = platform->CloseConnection(own);
+    const CloseOutcome outcome = platform->CloseConnection(
+        {false, "127.0.0.1", std::to_string(BoundPort(client)), "127.0.0.1", std::to_string(BoundPort(listener)), {}});
     // Without administrator rights Windows refuses; Wine's SetTcpEntry says
     // yes and does nothing, so only Windows is held to the reset.
     if (outcome.Result == CloseResult::Closed && !UnderWine()) {
@@ -404,8 +381,7 @@ TEST(WindowsClose, Ipv6IsRefusedAndIpv4GoesToTheSystem)
         EXPECT_TRUE(outcome.Result == CloseResult::NotPermitted || outcome.Result == CloseResult::Closed)
             << static_cast<int>(outcome.Result) << " error " << outcome.Error;
     }
-    closesocket(accepted);
-    closesocket(client);
-    closesocket(listener);
+    for (SOCKET s : {accepted, client, listener})
+        closesocket(s);
     WSACleanup();
 }
