@@ -8,13 +8,14 @@ namespace quorvex {
 const ColumnInfo &GetColumnInfo(int column)
 {
     static const ColumnInfo columns[ColumnCount] = {
-        {"进程ID", 24, false},   {"进程", 120, true},     {"安全等级", 80, false},
-        {"协议", 60, true},      {"本地IP", 100, true},   {"本地端口", 80, true},
-        {"目标IP", 130, true},   {"目标端口", 110, true}, {"状态", 80, true},
-        {"管理", 40, true},      {"文件路径", 260, false}, {"文件说明", 150, false},
-        {"公司", 80, false},     {"备注", 50, false},
+        {"进程ID", 24, false, false},   {"进程", 120, true, false},     {"安全等级", 80, false, false},
+        {"协议", 60, true, false},      {"本地IP", 100, true, false},   {"本地端口", 80, true, false},
+        {"目标IP", 130, true, false},   {"目标端口", 110, true, false}, {"状态", 80, true, false},
+        {"管理", 40, true, false},      {"文件路径", 260, false, false}, {"文件说明", 150, false, false},
+        {"公司", 80, false, false},     {"备注", 50, false, false},
+        {"已发送", 75, false, true},    {"已接收", 75, false, true},    {"速率", 80, false, true},
     };
-    static const ColumnInfo none = {"", 0, false};
+    static const ColumnInfo none = {"", 0, false, false};
     return column >= 0 && column < ColumnCount ? columns[column] : none;
 }
 
@@ -39,7 +40,25 @@ std::string VTSGetText(const TMyRec *rec, int column)
     case ColDescription: return rec->Description;
     case ColCompany: return rec->CompanyName;
     case ColRemark: return rec->Remark;
+    case ColSent: return rec->Traffic ? FormatByteCount(rec->Traffic->Sent) : std::string();
+    case ColReceived: return rec->Traffic ? FormatByteCount(rec->Traffic->Received) : std::string();
+    case ColRate: return rec->Rate ? FormatByteRate(*rec->Rate) : std::string();
     default: return {};
+    }
+}
+
+bool IsNumericColumn(int column)
+{
+    return column == ColSent || column == ColReceived || column == ColRate;
+}
+
+std::optional<uint64_t> SortNumber(const TMyRec &rec, int column)
+{
+    switch (column) {
+    case ColSent: return rec.Traffic ? std::optional<uint64_t>(rec.Traffic->Sent) : std::nullopt;
+    case ColReceived: return rec.Traffic ? std::optional<uint64_t>(rec.Traffic->Received) : std::nullopt;
+    case ColRate: return rec.Rate;
+    default: return std::nullopt;
     }
 }
 
@@ -87,6 +106,13 @@ int VTSCompareNodes(const TMyRec *row1, const TMyRec *row2, int column)
 {
     if (!row1 || !row2)
         return 0;
+    if (IsNumericColumn(column)) {
+        const std::optional<uint64_t> a = SortNumber(*row1, column);
+        const std::optional<uint64_t> b = SortNumber(*row2, column);
+        if (a == b)
+            return 0;
+        return a < b ? -1 : 1;  // none before every number
+    }
     const std::string *a = SortField(*row1, column);
     if (!a)
         return 0;

@@ -10,8 +10,6 @@ namespace quorvex {
 
 namespace {
 
-const std::string kTcp = "TCP";
-const std::string kUdp = "UDP";
 const std::string kAdd = "add";
 const std::string kEmpty;
 
@@ -37,6 +35,8 @@ struct ConnectionList::Impl {
     ListRow *focused = nullptr;
     ConnectionListObserver *observer = nullptr;
     PathlessOwners pathless = PathlessOwners::SystemOrIdle;
+    // When the snapshot the rows' counters come from was taken (0: unknown).
+    int64_t countersTakenAtMs = 0;
 
     int count() const { return static_cast<int>(rows.size() - gapSize); }
 
@@ -76,27 +76,32 @@ struct ConnectionList::Impl {
             observer->SelectionChanged();
     }
 
-    // Makes the rows of the records of one snapshot array (only of the
-    // unclaimed ones when `unclaimedOnly`). Hidden loopback rows are noted as
-    // programs and then dropped again, never shown. Returns whether the last
-    // row made was dropped.
-    bool makeRows(const std::vector<File_Rec> &recs, const std::string &protocol, const std::string &remark,
-                  bool showLocal, bool unclaimedOnly, ProgramList &programs,
-                  std::vector<std::unique_ptr<ListRow>> &out)
+    // Makes the rows of the records of the snapshot arrays, in the order of
+    // RecordGroups (only of the unclaimed ones when `unclaimedOnly`). Hidden
+    // loopback rows are noted as programs and then dropped again, never
+    // shown. Returns whether any row was made, and in `lastDropped` whether
+    // the last one made was dropped.
+    bool makeRows(const TcpUdpTables &tables, const std::string &remark, bool showLocal, bool unclaimedOnly,
+                  ProgramList &programs, std::vector<std::unique_ptr<ListRow>> &out, bool &lastDropped)
     {
-        bool lastDropped = false;
-        for (const auto &rec : recs) {
-            if (unclaimedOnly && IsClaimed(rec))
-                continue;
-            auto row = std::make_unique<ListRow>();
-            row->id = nextId++;
-            FillRow(row->rec, rec, protocol, remark, pathless);
-            programs.NoteProgram(row->rec);
-            lastDropped = IsHiddenLoopback(row->rec, showLocal);
-            if (!lastDropped)
-                out.push_back(std::move(row));
+        bool madeAny = false;
+        lastDropped = false;
+        for (const RecordGroup &group : RecordGroups) {
+            const std::string protocol = group.Protocol;
+            for (const auto &rec : tables.*group.Recs) {
+                if (unclaimedOnly && IsClaimed(rec))
+                    continue;
+                auto row = std::make_unique<ListRow>();
+                row->id = nextId++;
+                FillRow(row->rec, rec, protocol, remark, pathless);
+                programs.NoteProgram(row->rec);
+                madeAny = true;
+                lastDropped = IsHiddenLoopback(row->rec, showLocal);
+                if (!lastDropped)
+                    out.push_back(std::move(row));
+            }
         }
-        return lastDropped;
+        return madeAny;
     }
 
     void insertAtEnd(std::vector<std::unique_ptr<ListRow>> &added)
@@ -115,13 +120,13 @@ struct ConnectionList::Impl {
             observer->RowsInserted();
     }
 
-    // The refresh's new rows: one for every record no row claimed, TCP
-    // before UDP, each array in its order, marked "add".
+    // The refresh's new rows: one for every record no row claimed, array by
+    // array (RecordGroups), each in its order, marked "add".
     void appendUnclaimedRecords(const TcpUdpTables &tables, bool showLocal, ProgramList &programs)
     {
         std::vector<std::unique_ptr<ListRow>> added;
-        makeRows(tables.TcpRecs, kTcp, kAdd, showLocal, true, programs, added);
-        makeRows(tables.UdpRecs, kUdp, kAdd, showLocal, true, programs, added);
+        bool lastDropped = false;
+        makeRows(tables, kAdd, showLocal, true, programs, added, lastDropped);
         insertAtEnd(added);
     }
 
@@ -278,13 +283,15 @@ FillCounts ConnectionList::FillList(const TcpUdpTables &tables, bool showLocal)
     const Pointed before = d.pointed();
     ProgramList programs;
 
-    // Every record gets a row, TCP before UDP, each array in its order.
+    // Every record gets a row, array by array, each in its order.
     std::vector<std::unique_ptr<ListRow>> added;
-    added.reserve(tables.TcpRecs.size() + tables.UdpRecs.size());
-    const bool tcpDropped = d.makeRows(tables.TcpRecs, kTcp, kEmpty, showLocal, false, programs, added);
-    d.makeRows(tables.UdpRecs, kUdp, kEmpty, showLocal, false, programs, added);
-    const bool appendedAny = !tables.TcpRecs.empty() || !tables.UdpRecs.empty();
-    const bool lastDropped = tables.UdpRecs.empty() && tcpDropped;
+    size_t records = 0;
+    for (const RecordGroup &group : RecordGroups)
+        records += (tables.*group.Recs).size();
+    added.reserve(records);
+    bool lastDropped = false;
+    const bool appendedAny = d.makeRows(tables, kEmpty, showLocal, false, programs, added, lastDropped);
+    d.countersTakenAtMs = tables.TakenAtMs;
     const size_t existing = d.rows.size();
     ListRow *pending = appendedAny && !lastDropped ? added.back().get() : nullptr;
     ListRow *firstBeforeAppends = existing > 0 ? d.rows.front().get() : nullptr;
@@ -311,14 +318,20 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
     // The walk: every row claims the first unclaimed record of its endpoint
     // or goes. A hidden loopback row claims nothing, so it goes as well and
     // its record is handled (and its program noted) with the new records.
-    const RowClaims claims = ClaimEndpoints(d.rows, tables, showLocal, programs);
+    const int64_t elapsedMs =
+        d.countersTakenAtMs > 0 && tables.TakenAtMs > 0 ? tables.TakenAtMs - d.countersTakenAtMs : 0;
+    const RowClaims claims = ClaimEndpoints(d.rows, tables, showLocal, programs, elapsedMs);
+    d.countersTakenAtMs = tables.TakenAtMs;
     d.deleteUnclaimedRows(claims.Kept);
     const size_t kept = d.rows.size();
     d.appendUnclaimedRecords(tables, showLocal, programs);
     d.reportChangedRows(claims.Changed);
     // The kept rows are still in order, unless a state text changed while
-    // the list sorts by state.
-    d.sortAppendedRows(kept, !(claims.StateChanged && d.order.Column() == ColState));
+    // the list sorts by state, or counters changed while it sorts by them.
+    const int column = d.order.Column();
+    const bool keptMoved =
+        (claims.StateChanged && column == ColState) || (claims.TrafficChanged && IsNumericColumn(column));
+    d.sortAppendedRows(kept, !keptMoved);
     const FillCounts counts{d.count(), programs.Count()};
     d.selectFirstRowIfNone();
     d.notifyIfPointedElsewhere(before);

@@ -59,8 +59,10 @@ public:
     /// The first fill, on an empty list, from a snapshot just taken.
     FillCounts FillList(const TcpUdpTables &tables, bool showLocal);
     /// The incremental refresh against a snapshot just taken; writes the
-    /// claim marks into `tables`. The caller gives the list the keyboard
-    /// focus and repaints it.
+    /// claim marks into `tables`. A kept TCP row takes the record's counters,
+    /// and its rate is their growth since the snapshot of the last fill or
+    /// refresh (the two TakenAtMs apart). The caller gives the list the
+    /// keyboard focus and repaints it.
     FillCounts RefreshList(TcpUdpTables &tables, bool showLocal);
 
 private:

@@ -131,13 +131,14 @@ bool AppendJsonString(std::string &out, std::string_view text)
     return exact;
 }
 
-void AppendEndpointHeader(std::string &out)
+void AppendEndpointHeader(std::string &out, bool traffic)
 {
     out += "protocol\tstate\tlocalIp\tlocalPort\tremoteIp\tremotePort\tpid\tprocessName\tprocessPath\t"
-           "description\tcompany\n";
+           "description\tcompany";
+    out += traffic ? "\tbytesSent\tbytesReceived\n" : "\n";
 }
 
-void AppendEndpointLine(std::string &out, std::string_view protocol, const File_Rec &rec)
+void AppendEndpointLine(std::string &out, std::string_view protocol, const File_Rec &rec, bool traffic)
 {
     AppendLineField(out, protocol);
     out += '\t';
@@ -147,10 +148,18 @@ void AppendEndpointLine(std::string &out, std::string_view protocol, const File_
         out += '\t';
         AppendLineField(out, *field);
     }
+    if (traffic) {
+        out += '\t';
+        if (rec.Traffic)
+            out += std::to_string(rec.Traffic->Sent);
+        out += '\t';
+        if (rec.Traffic)
+            out += std::to_string(rec.Traffic->Received);
+    }
     out += '\n';
 }
 
-void AppendEndpointJson(std::string &out, std::string_view protocol, const File_Rec &rec)
+void AppendEndpointJson(std::string &out, std::string_view protocol, const File_Rec &rec, bool traffic)
 {
     const auto key = [&](const char *name) {
         out += ",\"";
@@ -194,6 +203,12 @@ void AppendEndpointJson(std::string &out, std::string_view protocol, const File_
     text("processPath", rec.ProcessPath);
     text("description", rec.FileDescription);
     text("company", rec.CompanyName);
+    if (traffic) {
+        key("bytesSent");
+        out += rec.Traffic ? std::to_string(rec.Traffic->Sent) : "null";
+        key("bytesReceived");
+        out += rec.Traffic ? std::to_string(rec.Traffic->Received) : "null";
+    }
     out += '}';
 }
 

@@ -45,6 +45,16 @@ inline constexpr const char *CopyItem = "拷贝到剪贴板";
 inline constexpr const char *LocateItem = "定位文件";
 inline constexpr const char *PropertyItem = "属性(&R)";
 
+// Closing a TCP connection from the row menu: the item, the question (%1 the
+// local end, %2 the remote end, each as address:port) and why it failed.
+inline constexpr const char *CloseConnectionItem = "关闭连接";
+inline constexpr const char *CloseConnectionConfirmMsg = "确定要关闭这个连接吗?\n本地: %1\n目标: %2";
+inline constexpr const char *CloseNotPermittedMsg =
+    "无法关闭连接: 权限不足。关闭连接需要管理员权限(Linux 上为 root 或 CAP_NET_ADMIN)。";
+inline constexpr const char *CloseGoneMsg = "无法关闭连接: 这个连接已经不存在了。";
+inline constexpr const char *CloseIpv6NotSupportedMsg = "无法关闭连接: Windows 不能关闭 IPv6 连接。";
+inline constexpr const char *CloseFailedMsg = "无法关闭连接(系统错误 %1)。";
+
 // The process details dialog.
 // The top bar's options menu: the view options beyond the bottom bar's boxes.
 inline constexpr const char *OptionsButton = "选项";

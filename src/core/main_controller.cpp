@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/close_connection.h"
 #include "core/fixed_texts.h"
 #include "core/platform_port.h"
 #include "core/process_commands.h"
@@ -91,14 +92,22 @@ void MainController::FormCreate()
 void MainController::FillList()
 {
     // A failing snapshot throws before the list changes.
-    m_platform.GetTcpUdpTable(m_tables);
+    m_platform.GetTcpUdpTable(m_tables, CurrentSnapshotOptions());
     const FillCounts counts = m_list.FillList(m_tables, m_cbShowLocal);
     m_view.SetCounters(counts.AppCount, counts.NetCount);
 }
 
+SnapshotOptions MainController::CurrentSnapshotOptions() const
+{
+    // The items' states, as the list reads the show-local box: after a failed
+    // settings load an option's mirror may hold a value whose item (and work)
+    // was never set.
+    return {IsChecked(CheckBox::ShowIPv6), IsChecked(CheckBox::ShowTraffic)};
+}
+
 void MainController::RefreshList()
 {
-    m_platform.GetTcpUdpTable(m_tables);
+    m_platform.GetTcpUdpTable(m_tables, CurrentSnapshotOptions());
     const FillCounts counts = m_list.RefreshList(m_tables, m_cbShowLocal);
     m_view.SetCounters(counts.AppCount, counts.NetCount);
     m_view.FocusList();
@@ -226,6 +235,11 @@ void MainController::NPropertyClick()
     ShowFileProperties(FocusedRecord(m_list), m_shell);
 }
 
+void MainController::NCloseConnectionClick()
+{
+    CloseConnection(FocusedRecord(m_list), m_prompts, m_platform, [this] { BTNRefreshClick(); });
+}
+
 bool &MainController::BoxState(CheckBox box)
 {
     switch (box) {
@@ -350,7 +364,18 @@ void MainController::OptionClick(CheckBox option)
 
 void MainController::ApplyOption(CheckBox option)
 {
+    // At start the first fill is still to come and takes the snapshot the
+    // options ask for; afterwards the list must follow at once.
     switch (option) {
+    case CheckBox::ShowIPv6:
+        if (!m_initializing)
+            BTNRefreshClick();
+        break;
+    case CheckBox::ShowTraffic:
+        m_view.SetTrafficColumnsVisible(IsChecked(CheckBox::ShowTraffic));
+        if (!m_initializing)
+            BTNRefreshClick();
+        break;
     default: break;
     }
 }

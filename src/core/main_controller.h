@@ -8,6 +8,7 @@
 
 #include "core/connection_list.h"
 #include "core/file_rec.h"
+#include "core/platform_port.h"
 #include "core/row_menu_state.h"
 
 namespace quorvex {
@@ -57,6 +58,8 @@ public:
     virtual void FocusList() = 0;
     /// The file-detail columns (InfoColumns) shown or hidden.
     virtual void SetInfoColumnsVisible(bool visible) = 0;
+    /// The traffic columns (TrafficColumns) shown or hidden.
+    virtual void SetTrafficColumnsVisible(bool visible) = 0;
     virtual void RepaintList() = 0;
     /// The row's report (RowReportText) replaces the clipboard's content.
     virtual void CopyRowReport(const TMyRec &rec) = 0;
@@ -154,6 +157,9 @@ public:
     void NCopyClick();
     void NLocateClick();
     void NPropertyClick();
+    /// Closes the focused row's TCP connection after a question, then
+    /// refreshes (CloseConnection in core/close_connection.h).
+    void NCloseConnectionClick();
 
     /// The enabled state of the row menu's items, shared by the menu and the
     /// bottom bar's end-process button.
@@ -179,6 +185,10 @@ public:
     const std::string &HomePageUrl() const { return m_homePageUrl; }
     const std::string &UpdateUrl() const { return m_updateUrl; }
     const MainTexts &Texts() const { return m_texts; }
+
+    /// What the next snapshot takes beyond the IPv4 endpoints: what the view
+    /// options' items show now.
+    SnapshotOptions CurrentSnapshotOptions() const;
 
     /// The arrays the last snapshot left.
     const TcpUdpTables &Tables() const { return m_tables; }

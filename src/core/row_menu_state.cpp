@@ -1,5 +1,7 @@
 #include "core/row_menu_state.h"
 
+#include "core/close_connection.h"
+
 namespace quorvex {
 
 void RowMenuState::EnableRowItems(const TMyRec &rec)
@@ -9,6 +11,7 @@ void RowMenuState::EnableRowItems(const TMyRec &rec)
     EndProc = hasPath;
     Locate = hasPath;
     Property = hasPath;
+    CloseConnection = CanCloseConnection(rec);
 }
 
 bool RowMenuState::Enabled(RowCommand command) const
@@ -19,6 +22,7 @@ bool RowMenuState::Enabled(RowCommand command) const
     case RowCommand::Copy: break;
     case RowCommand::Locate: return Locate;
     case RowCommand::Property: return Property;
+    case RowCommand::CloseConnection: return CloseConnection;
     }
     return true;
 }

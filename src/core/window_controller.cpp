@@ -152,6 +152,7 @@ void WindowController::ChooseRowCommand(RowCommand command)
         case RowCommand::Copy: m_main.NCopyClick(); break;
         case RowCommand::Locate: m_main.NLocateClick(); break;
         case RowCommand::Property: m_main.NPropertyClick(); break;
+        case RowCommand::CloseConnection: m_main.NCloseConnectionClick(); break;
         }
     });
 }

@@ -43,6 +43,8 @@ QVariant ConnectionModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         if (index.column() == ColManage)
             return QVariant::fromValue(Qt::AlignCenter);
+        if (GetColumnInfo(index.column()).AlignRight)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return {};

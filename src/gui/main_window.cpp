@@ -520,6 +520,12 @@ void MainWindow::SetInfoColumnsVisible(bool visible)
     m_view->setInfoColumnsVisible(visible);
 }
 
+void MainWindow::SetTrafficColumnsVisible(bool visible)
+{
+    for (int column : TrafficColumns)
+        m_view->setColumnHidden(column, !visible);
+}
+
 void MainWindow::RepaintList()
 {
     m_windowController.ShowSelection();

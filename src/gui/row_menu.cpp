@@ -16,6 +16,7 @@ RowMenu::RowMenu(const RowMenuState &state, QWidget *parent)
     m_procInfo = m_menu->addAction(FromFixedText(texts::ProcInfoItem));
     m_menu->addSeparator();
     m_endProc = m_menu->addAction(FromFixedText(texts::EndProcItem));
+    m_closeConnection = m_menu->addAction(FromFixedText(texts::CloseConnectionItem));
     m_menu->addSeparator();
     m_copy = m_menu->addAction(FromFixedText(texts::CopyItem));
     m_locate = m_menu->addAction(FromFixedText(texts::LocateItem));
@@ -24,7 +25,8 @@ RowMenu::RowMenu(const RowMenuState &state, QWidget *parent)
                                                       {m_endProc, RowCommand::EndProc},
                                                       {m_copy, RowCommand::Copy},
                                                       {m_locate, RowCommand::Locate},
-                                                      {m_property, RowCommand::Property}};
+                                                      {m_property, RowCommand::Property},
+                                                      {m_closeConnection, RowCommand::CloseConnection}};
     for (const auto &[action, command] : items)
         connect(action, &QAction::triggered, this, [this, command = command] { emit commandChosen(command); });
     syncActions();
@@ -36,6 +38,7 @@ void RowMenu::syncActions()
     m_endProc->setEnabled(m_state.EndProc);
     m_locate->setEnabled(m_state.Locate);
     m_property->setEnabled(m_state.Property);
+    m_closeConnection->setEnabled(m_state.CloseConnection);
 }
 
 void RowMenu::open(QPoint globalPos)

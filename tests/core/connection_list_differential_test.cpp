@@ -1,7 +1,8 @@
 // The connection list against a literal version of the fill and refresh:
 // a plain vector of rows that sorts itself, stably, at every append while
 // the new row is still empty, and a refresh walk that searches the snapshot
-// arrays linearly, passing over records already claimed.
+// arrays linearly (a row only the array of its protocol), passing over
+// records already claimed.
 
 #include <gtest/gtest.h>
 
@@ -72,18 +73,16 @@ public:
             if (!r.ProcessPath.empty())
                 programs.insert(r.ProcessName);
         };
-        for (const auto &rec : t.TcpRecs) {
-            TMyRec *row = Append();
-            FillRow(*row, rec, "TCP", "");
-            note(*row);
-            if (IsHiddenLoopback(*row, showLocal))
-                Delete(row);
+        for (const RecordGroup &group : RecordGroups) {
+            for (const auto &rec : t.*group.Recs) {
+                TMyRec *row = Append();
+                FillRow(*row, rec, group.Protocol, "");
+                note(*row);
+                if (IsHiddenLoopback(*row, showLocal))
+                    Delete(row);
+            }
         }
-        for (const auto &rec : t.UdpRecs) {
-            TMyRec *row = Append();
-            FillRow(*row, rec, "UDP", "");
-            note(*row);
-        }
+        takenAtMs = t.TakenAtMs;
         FillCounts counts;
         counts.NetCount = static_cast<int>(rows.size());
         if (!rows.empty())
@@ -93,6 +92,17 @@ public:
         return counts;
     }
 
+    static std::vector<File_Rec> &ArrayOf(TcpUdpTables &t, const std::string &protocol)
+    {
+        if (protocol == "TCP")
+            return t.TcpRecs;
+        if (protocol == "TCPv6")
+            return t.Tcp6Recs;
+        if (protocol == "UDPv6")
+            return t.Udp6Recs;
+        return t.UdpRecs;
+    }
+
     FillCounts Refresh(TcpUdpTables &t, bool showLocal)
     {
         std::set<std::string> programs;
@@ -100,41 +110,36 @@ public:
             if (!r.ProcessPath.empty())
                 programs.insert(r.ProcessName);
         };
+        const int64_t elapsed = takenAtMs > 0 && t.TakenAtMs > 0 ? t.TakenAtMs - takenAtMs : 0;
+        takenAtMs = t.TakenAtMs;
         TMyRec *row = rows.empty() ? nullptr : rows.front().get();
         while (row) {
             const int at = IndexOf(row);
             TMyRec *next = at + 1 < static_cast<int>(rows.size()) ? rows[at + 1].get() : nullptr;
             bool claimed = false;
-            if (row->Protocol == "TCP") {
-                for (auto &rec : t.TcpRecs) {
-                    if (rec.Mark == "ok")
-                        continue;
-                    if (rec.Pid == row->Pid && rec.LocalIp == row->LocalIp && rec.LocalPort == row->LocalPort &&
-                        rec.RemoteIp == row->RemoteIp && rec.RemotePort == row->RemotePort) {
-                        if (!IsHiddenLoopback(*row, showLocal)) {
-                            claimed = true;
-                            rec.Mark = "ok";
-                            const std::string state = GetTcpStateName(rec.State);
-                            if (state == row->StateText) {
-                                row->Remark = "";
-                            } else {
-                                row->Remark = "md";
-                                row->StateText = state;
-                            }
-                        }
-                        break;
+            const bool tcp = row->Protocol == "TCP" || row->Protocol == "TCPv6";
+            for (auto &rec : ArrayOf(t, row->Protocol)) {
+                if (rec.Mark == "ok")
+                    continue;
+                if (rec.Pid != row->Pid || rec.LocalIp != row->LocalIp || rec.LocalPort != row->LocalPort)
+                    continue;
+                if (tcp && (rec.RemoteIp != row->RemoteIp || rec.RemotePort != row->RemotePort))
+                    continue;
+                if (tcp && IsHiddenLoopback(*row, showLocal))
+                    break;
+                claimed = true;
+                rec.Mark = "ok";
+                if (tcp) {
+                    const std::string state = GetTcpStateName(rec.State);
+                    if (state == row->StateText) {
+                        row->Remark = "";
+                    } else {
+                        row->Remark = "md";
+                        row->StateText = state;
                     }
+                    TakeTraffic(*row, rec, elapsed);
                 }
-            } else {
-                for (auto &rec : t.UdpRecs) {
-                    if (rec.Mark == "ok")
-                        continue;
-                    if (rec.Pid == row->Pid && rec.LocalIp == row->LocalIp && rec.LocalPort == row->LocalPort) {
-                        claimed = true;
-                        rec.Mark = "ok";
-                        break;
-                    }
-                }
+                break;
             }
             if (!claimed)
                 Delete(row);
@@ -142,21 +147,16 @@ public:
                 note(*row);
             row = next;
         }
-        for (const auto &rec : t.TcpRecs) {
-            if (rec.Mark == "ok")
-                continue;
-            TMyRec *added = Append();
-            FillRow(*added, rec, "TCP", "add");
-            note(*added);
-            if (IsHiddenLoopback(*added, showLocal))
-                Delete(added);
-        }
-        for (const auto &rec : t.UdpRecs) {
-            if (rec.Mark == "ok")
-                continue;
-            TMyRec *added = Append();
-            FillRow(*added, rec, "UDP", "add");
-            note(*added);
+        for (const RecordGroup &group : RecordGroups) {
+            for (const auto &rec : t.*group.Recs) {
+                if (rec.Mark == "ok")
+                    continue;
+                TMyRec *added = Append();
+                FillRow(*added, rec, group.Protocol, "add");
+                note(*added);
+                if (IsHiddenLoopback(*added, showLocal))
+                    Delete(added);
+            }
         }
         Sort();
         FillCounts counts;
@@ -166,6 +166,9 @@ public:
         counts.AppCount = static_cast<int>(programs.size());
         return counts;
     }
+
+private:
+    int64_t takenAtMs = 0;
 };
 
 // Follows the list through its observer calls on a plain vector of row
@@ -251,10 +254,16 @@ class SnapshotGenerator {
 public:
     explicit SnapshotGenerator(unsigned seed) : m_rng(seed) {}
 
-    File_Rec Random(bool tcp)
+    // One record of an array of RecordGroups.
+    File_Rec Random(size_t group)
     {
+        const bool tcp = RecordGroups[group].Tcp;
         static const std::vector<std::string> pids = {"1", "2", "10"};
-        static const std::vector<std::string> ips = {"127.0.0.1", "127.0.0.1", "10.0.0.9", "10.0.0.10", ""};
+        // The IPv6 arrays share some texts with the IPv4 ones: a record of
+        // one kind must never be claimed by a row of another.
+        static const std::vector<std::string> ips4 = {"127.0.0.1", "127.0.0.1", "10.0.0.9", "10.0.0.10", ""};
+        static const std::vector<std::string> ips6 = {"::1", "::1", "fe80::1%eth0", "10.0.0.9", ""};
+        const std::vector<std::string> &ips = group < 2 ? ips4 : ips6;
         static const std::vector<std::string> ports = {"80", "9", "8080", ""};
         // Names around 16 bytes long, equal but for letter case or beyond
         // their 16th byte, and names that end inside them.
@@ -272,6 +281,8 @@ public:
             r.State = pick(states);
             r.RemoteIp = pick(ips);
             r.RemotePort = pick(ports);
+            if (m_rng() % 3 != 0)
+                r.Traffic = TrafficCounters{m_rng() % 3000, m_rng() % 3000};
         }
         r.ProcessName = pick(names);
         r.ProcessPath = pick(paths);
@@ -280,8 +291,9 @@ public:
         return r;
     }
 
-    std::vector<File_Rec> Next(const std::vector<File_Rec> &previous, bool tcp)
+    std::vector<File_Rec> Next(const std::vector<File_Rec> &previous, size_t group)
     {
+        const bool tcp = RecordGroups[group].Tcp;
         std::vector<File_Rec> out;
         for (File_Rec r : previous) {
             const int roll = static_cast<int>(m_rng() % 10);
@@ -293,11 +305,21 @@ public:
                 r.Pid = pick(std::vector<std::string>{"1", "2", "10"});
             if (roll == 4)
                 r.ProcessName = pick(std::vector<std::string>{"a", "b", "z"});
+            // Counters mostly grow; now and then they are lost, come back,
+            // or start again from less.
+            if (r.Traffic && roll >= 5) {
+                r.Traffic->Sent += m_rng() % 5000;
+                r.Traffic->Received += m_rng() % 2;
+            } else if (tcp && roll == 5) {
+                r.Traffic = TrafficCounters{m_rng() % 100, m_rng() % 100};
+            } else if (roll == 6) {
+                r.Traffic.reset();
+            }
             out.push_back(r);
         }
         const int fresh = static_cast<int>(m_rng() % 5);
         for (int i = 0; i < fresh; ++i)
-            out.insert(out.begin() + static_cast<long>(m_rng() % (out.size() + 1)), Random(tcp));
+            out.insert(out.begin() + static_cast<long>(m_rng() % (out.size() + 1)), Random(group));
         if (!out.empty() && m_rng() % 4 == 0)
             out.push_back(out[m_rng() % out.size()]);  // two equal endpoints
         return out;
@@ -306,20 +328,37 @@ public:
     TcpUdpTables First()
     {
         TcpUdpTables t;
-        const int n = static_cast<int>(m_rng() % 12);
+        const int n = static_cast<int>(m_rng() % 14);
         for (int i = 0; i < n; ++i) {
-            const bool tcp = m_rng() % 3 != 0;
-            (tcp ? t.TcpRecs : t.UdpRecs).push_back(Random(tcp));
+            const size_t group = m_rng() % std::size(RecordGroups);
+            (t.*RecordGroups[group].Recs).push_back(Random(group));
         }
+        t.TakenAtMs = NextTime();
         return t;
+    }
+
+    TcpUdpTables Next(const TcpUdpTables &previous)
+    {
+        TcpUdpTables t;
+        for (size_t group = 0; group < std::size(RecordGroups); ++group)
+            t.*RecordGroups[group].Recs = Next(previous.*RecordGroups[group].Recs, group);
+        t.TakenAtMs = NextTime();
+        return t;
+    }
+
+    // Snapshot times a few seconds apart, now and then unknown.
+    int64_t NextTime()
+    {
+        m_time += 1000 + static_cast<int64_t>(m_rng() % 15000);
+        return m_rng() % 8 == 0 ? 0 : m_time;
     }
 
     // Every record gets a serial of its own, so that rows made from equal
     // records can still be told apart.
     void Stamp(TcpUdpTables &t)
     {
-        for (auto *recs : {&t.TcpRecs, &t.UdpRecs})
-            for (auto &r : *recs) {
+        for (const RecordGroup &group : RecordGroups)
+            for (auto &r : t.*group.Recs) {
                 r.StartTime = ++m_serial;
                 r.Mark.clear();
             }
@@ -335,6 +374,7 @@ private:
     }
     std::mt19937 m_rng;
     uint64_t m_serial = 0;
+    int64_t m_time = 0;
 };
 
 std::string Describe(const TMyRec &r)
@@ -342,7 +382,8 @@ std::string Describe(const TMyRec &r)
     std::ostringstream s;
     s << r.Protocol << "|" << r.StateText << "|" << r.LocalIp << ":" << r.LocalPort << "|" << r.RemoteIp << ":"
       << r.RemotePort << "|pid " << r.Pid << "|" << r.ProcessName << "|" << r.ProcessPath << "|" << r.Remark
-      << "|#" << r.StartTime;
+      << "|#" << r.StartTime << "|" << VTSGetText(&r, ColSent) << "/" << VTSGetText(&r, ColReceived) << "/"
+      << (r.Rate ? std::to_string(*r.Rate) : "-");
     return s.str();
 }
 
@@ -365,14 +406,14 @@ std::vector<std::string> Rows(const LiteralList &list)
 std::vector<std::string> Marks(const TcpUdpTables &t)
 {
     std::vector<std::string> out;
-    for (const auto *recs : {&t.TcpRecs, &t.UdpRecs})
-        for (const auto &r : *recs)
+    for (const RecordGroup &group : RecordGroups)
+        for (const auto &r : t.*group.Recs)
             out.push_back(r.Mark);
     return out;
 }
 
 struct Watch {
-    std::vector<std::pair<std::string, std::string>> before;  // StateText, Remark by position
+    std::vector<std::string> before;  // what a row shows, by position
     std::vector<uint64_t> ids;
     int selected, focused;
 };
@@ -381,7 +422,7 @@ Watch Take(const ConnectionList &list)
 {
     Watch w;
     for (int i = 0; i < list.RowCount(); ++i) {
-        w.before.emplace_back(list.Record(i).StateText, list.Record(i).Remark);
+        w.before.push_back(Describe(list.Record(i)));
         w.ids.push_back(list.RowId(i));
     }
     w.selected = list.SelectedRow() < 0 ? 0 : static_cast<int>(list.RowId(list.SelectedRow()));
@@ -397,8 +438,7 @@ void ExpectReported(const ConnectionList &list, const Watch &w, ReplayObserver &
         for (int j = 0; j < list.RowCount(); ++j) {
             if (list.RowId(j) != w.ids[i])
                 continue;
-            const auto now = std::make_pair(list.Record(j).StateText, list.Record(j).Remark);
-            if (now != w.before[i]) {
+            if (Describe(list.Record(j)) != w.before[i]) {
                 EXPECT_TRUE(observer.reportedChanged.count(w.ids[i])) << where << ": unreported change of row " << j;
             }
         }
@@ -428,7 +468,7 @@ TEST(ConnectionListDifferential, FillPlacesRowsAndSelectsAsTheSelfSortingList)
         SnapshotGenerator gen(seed);
         TcpUdpTables tables = gen.First();
         gen.Stamp(tables);
-        const int column = static_cast<int>(gen.Roll(15)) - 1;
+        const int column = static_cast<int>(gen.Roll(static_cast<unsigned>(ColumnCount) + 1)) - 1;
         const auto direction = gen.Roll(2) ? SortDirection::Ascending : SortDirection::Descending;
         const bool showLocal = gen.Roll(2) == 0;
         const std::string where = "seed " + std::to_string(seed) + " column " + std::to_string(column) +
@@ -473,7 +513,7 @@ TEST(ConnectionListDifferential, RefreshSequencesMatchTheLiteralWalk)
             // What the user may do between refreshes.
             switch (gen.Roll(6)) {
             case 0: {
-                const int c = static_cast<int>(gen.Roll(15)) - 1;
+                const int c = static_cast<int>(gen.Roll(static_cast<unsigned>(ColumnCount) + 1)) - 1;
                 w = Take(fast);
                 fast.HeaderClick(c);
                 literal.HeaderClick(c);
@@ -499,9 +539,7 @@ TEST(ConnectionListDifferential, RefreshSequencesMatchTheLiteralWalk)
             }
             ExpectSame(fast, literal, where + " before refresh");
 
-            TcpUdpTables next;
-            next.TcpRecs = gen.Next(tables.TcpRecs, true);
-            next.UdpRecs = gen.Next(tables.UdpRecs, false);
+            TcpUdpTables next = gen.Next(tables);
             if (gen.Roll(20) == 0)
                 next = {};
             gen.Stamp(next);

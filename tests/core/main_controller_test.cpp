@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -46,6 +47,7 @@ struct Recorder : MainView, Prompts, ShellActions {
     }
     void FocusList() override { Log.push_back("focus"); }
     void SetInfoColumnsVisible(bool v) override { Log.push_back(v ? "info" : "noinfo"); }
+    void SetTrafficColumnsVisible(bool v) override { Log.push_back(v ? "traffic" : "notraffic"); }
     void RepaintList() override { Log.push_back("repaint"); }
 
     void ShowMessage(const std::string &t) override { Log.push_back("message:" + t); }
@@ -233,6 +235,39 @@ TEST(MainController, FailedSaveIsReportedAfterTheBoxsWorkIsDone)
         EXPECT_EQ(w.rec.Log, c.log);
         EXPECT_EQ(w.ctl.IsChecked(c.box), c.checked);
     }
+}
+
+TEST_F(Fixture, ViewOptionsShapeTheSnapshotAndRefreshOnlyAfterStartUp)
+{
+    platform.Tables.Tcp6Recs = {FakeTcp("::1", 80, "::1", 5000, 5, 13, "web", "/bin/web")};
+    platform.Tables.TcpRecs[1] = WithTraffic(platform.Tables.TcpRecs[1], 100, 200);
+    ctl.Hooks.LoadSettings = [&] { ctl.SetChecked(CheckBox::ShowTraffic, true); };
+    ctl.FormCreate();
+    // The first fill takes the counters the loaded option asks for; no refresh before it.
+    EXPECT_EQ(platform.SnapshotCount, 1);
+    EXPECT_TRUE(platform.LastOptions.Traffic && !platform.LastOptions.Ipv6);
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"box6=1", "traffic", "counters", "caption"}));
+    const auto countersOf = [&](const char *name) {
+        for (int row = 0; row < list.RowCount(); ++row)
+            if (list.Record(row).ProcessName == name)
+                return list.Record(row).Traffic;
+        return std::optional<TrafficCounters>();
+    };
+    EXPECT_EQ(countersOf("sshd"), (TrafficCounters{100, 200}));
+
+    rec.Log.clear();
+    ctl.Guard([&] { ctl.SetChecked(CheckBox::ShowIPv6, true); });
+    EXPECT_EQ(platform.SnapshotCount, 2);
+    EXPECT_TRUE(platform.LastOptions.Ipv6);
+    EXPECT_EQ(list.RowCount(), 4);
+    ASSERT_GE(rec.Log.size(), 2u);
+    EXPECT_EQ(rec.Log[1], "disable");
+
+    rec.Log.clear();
+    ctl.Guard([&] { ctl.SetChecked(CheckBox::ShowTraffic, false); });
+    EXPECT_EQ(platform.SnapshotCount, 3);
+    EXPECT_EQ(rec.Log[1], "notraffic");
+    EXPECT_FALSE(countersOf("sshd").has_value());
 }
 
 TEST_F(Fixture, ShowLocalRefreshesAfterStartUp)
@@ -468,6 +503,8 @@ TEST(MainControllerRowCommands, ActOnTheFocusedRow)
         {"menu item while disabled", &MainController::NEndProcClick, "dns", false, true, {}, {12}, 1},
         {"button", &MainController::BTNEndProClick, "dns", true, true, {}, {12}, 1},
         {"button while the item is disabled", &MainController::BTNEndProClick, "dns", false, true, {}, {}, 0},
+        {"close a connection, then refresh", &MainController::NCloseConnectionClick, "sshd", true, true,
+         {"ask:确定要关闭这个连接吗?\n本地: 10.0.0.1:22\n目标: 10.0.0.2:4000:no"}, {}, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -38,6 +38,7 @@ struct Window : MainView, Prompts, ShellActions {
     void SetCaption(const std::string &) override {}
     void FocusList() override {}
     void SetInfoColumnsVisible(bool v) override { Log.push_back(v ? "info" : "noinfo"); }
+    void SetTrafficColumnsVisible(bool v) override { Log.push_back(v ? "traffic" : "notraffic"); }
     void RepaintList() override {}
     void CopyRowReport(const TMyRec &) override {}
     void ShowProcessInfo(const TMyRec &) override {}

@@ -61,6 +61,7 @@ struct FrontEnd : MainView, ListPort, Prompts, ShellActions {
     void SetCaption(const std::string &) override {}
     void FocusList() override {}
     void SetInfoColumnsVisible(bool) override {}
+    void SetTrafficColumnsVisible(bool) override {}
     void RepaintList() override {}
     void CopyRowReport(const TMyRec &) override {}
     void ShowMessage(const std::string &t) override { Log.push_back("message " + t); }
