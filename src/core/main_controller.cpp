@@ -351,6 +351,11 @@ void MainController::OptionClick(CheckBox option)
 void MainController::ApplyOption(CheckBox option)
 {
     switch (option) {
+    case CheckBox::HighlightChanges:
+        // The counters count no Leaving row, so turning it off changes no
+        // number; the rows it drops are told to the view as usual.
+        m_list.SetHighlightChanges(Option(CheckBox::HighlightChanges));
+        break;
     default: break;
     }
 }

@@ -9,6 +9,16 @@ void RowMenuState::EnableRowItems(const TMyRec &rec)
     EndProc = hasPath;
     Locate = hasPath;
     Property = hasPath;
+    Copy = true;
+}
+
+void RowMenuState::DisableRowItems()
+{
+    ProcInfo = false;
+    EndProc = false;
+    Locate = false;
+    Property = false;
+    Copy = false;
 }
 
 bool RowMenuState::Enabled(RowCommand command) const
@@ -16,9 +26,10 @@ bool RowMenuState::Enabled(RowCommand command) const
     switch (command) {
     case RowCommand::ProcInfo: return ProcInfo;
     case RowCommand::EndProc: return EndProc;
-    case RowCommand::Copy: break;
+    case RowCommand::Copy: return Copy;
     case RowCommand::Locate: return Locate;
     case RowCommand::Property: return Property;
+    case RowCommand::Export: break;
     }
     return true;
 }
