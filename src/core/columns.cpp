@@ -18,27 +18,43 @@ const ColumnInfo &GetColumnInfo(int column)
     return column >= 0 && column < ColumnCount ? columns[column] : none;
 }
 
+std::vector<int> VisibleColumns(bool showInfo)
+{
+    std::vector<int> columns;
+    for (int column = 0; column < ColumnCount; ++column) {
+        const bool info = column == ColPath || column == ColDescription || column == ColCompany;
+        if (info ? showInfo : GetColumnInfo(column).VisibleAtStart)
+            columns.push_back(column);
+    }
+    return columns;
+}
+
 std::string VTSGetText(const TMyRec *rec, int column)
 {
     if (!rec)
         return {};
+    return std::string(CellText(*rec, column));
+}
+
+std::string_view CellText(const TMyRec &rec, int column)
+{
     switch (column) {
-    case ColPid: return rec->Pid;
-    case ColProcess: return rec->ProcessName;
+    case ColPid: return rec.Pid;
+    case ColProcess: return rec.ProcessName;
     case ColSecurity: {
         static const std::string notEnabled = SystemText(texts::NotEnabledText);
         return notEnabled;
     }
-    case ColProtocol: return rec->Protocol;
-    case ColLocalIp: return rec->LocalIp;
-    case ColLocalPort: return rec->LocalPort;
-    case ColRemoteIp: return rec->RemoteIp;
-    case ColRemotePort: return rec->RemotePort;
-    case ColState: return rec->StateText;
-    case ColPath: return rec->ProcessPath;
-    case ColDescription: return rec->Description;
-    case ColCompany: return rec->CompanyName;
-    case ColRemark: return rec->Remark;
+    case ColProtocol: return rec.Protocol;
+    case ColLocalIp: return rec.LocalIp;
+    case ColLocalPort: return rec.LocalPort;
+    case ColRemoteIp: return rec.RemoteIp;
+    case ColRemotePort: return rec.RemotePort;
+    case ColState: return rec.StateText;
+    case ColPath: return rec.ProcessPath;
+    case ColDescription: return rec.Description;
+    case ColCompany: return rec.CompanyName;
+    case ColRemark: return rec.Remark;
     default: return {};
     }
 }

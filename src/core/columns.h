@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/my_rec.h"
 
@@ -38,9 +40,16 @@ struct ColumnInfo {
 // Caption, initial width and visibility of a column, 0 to ColumnCount - 1.
 const ColumnInfo &GetColumnInfo(int column);
 
+// The columns the window shows, in display order (index order: the one
+// movable column is never shown): those visible at start, with the
+// file-detail columns while the show-info box is checked.
+std::vector<int> VisibleColumns(bool showInfo);
+
 // Text of a cell, in the system's encoding. No record, ColManage and every
 // index outside the column table give the empty text.
 std::string VTSGetText(const TMyRec *rec, int column);
+// The same text without a copy; valid while the record is.
+std::string_view CellText(const TMyRec &rec, int column);
 
 // The field a column orders by, or nullptr for the columns that compare
 // nothing (NoColumn, ColPid, ColSecurity, ColManage, ColRemark and every

@@ -34,6 +34,7 @@ public:
     QAction *copyAction() const { return m_copy; }
     QAction *locateAction() const { return m_locate; }
     QAction *propertyAction() const { return m_property; }
+    QAction *exportAction() const { return m_export; }
 
     void setOpener(Opener opener) { m_opener = std::move(opener); }
     void setCursorSource(CursorSource source) { m_cursor = std::move(source); }
@@ -56,6 +57,7 @@ private:
     QAction *m_copy;
     QAction *m_locate;
     QAction *m_property;
+    QAction *m_export;
     Opener m_opener;
     CursorSource m_cursor;
 };

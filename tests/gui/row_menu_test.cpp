@@ -16,7 +16,8 @@ private slots:
         QStringList captions;
         for (QAction *a : menu.menu()->actions())
             captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(captions, (QStringList{"进程信息", "-", "结束进程(&E)", "-", "拷贝到剪贴板", "定位文件", "属性(&R)"}));
+        QCOMPARE(captions, (QStringList{"进程信息", "-", "结束进程(&E)", "-", "拷贝到剪贴板", "定位文件", "属性(&R)", "-",
+                                         "导出列表…"}));
         for (QAction *a : menu.menu()->actions())
             QVERIFY(a->isEnabled());
     }
@@ -28,10 +29,10 @@ private slots:
         QList<RowCommand> chosen;
         connect(&menu, &RowMenu::commandChosen, [&](RowCommand c) { chosen << c; });
         for (QAction *a : {menu.procInfoAction(), menu.endProcAction(), menu.copyAction(), menu.locateAction(),
-                           menu.propertyAction()})
+                           menu.propertyAction(), menu.exportAction()})
             a->trigger();
         QCOMPARE(chosen, (QList<RowCommand>{RowCommand::ProcInfo, RowCommand::EndProc, RowCommand::Copy,
-                                            RowCommand::Locate, RowCommand::Property}));
+                                            RowCommand::Locate, RowCommand::Property, RowCommand::Export}));
     }
 
     // The items show the core's state when the menu opens; a disabled item
