@@ -208,8 +208,11 @@ void MainWindow::BuildTopBar(QWidget *bar)
     row->addWidget(TextLabel(texts::CountersBetween, bar));
     row->addWidget(m_labNetCount);
     row->addWidget(TextLabel(texts::CountersAfter, bar));
-    row->addStretch(1);
-    row->addWidget(BuildFilterField(bar));
+    // The filter field, when shown, takes the free room up to its widest and
+    // leaves the rest to the spacer; the sentence never gives way to it.
+    row->addSpacing(6);
+    row->addStretch(0);
+    row->addWidget(BuildFilterField(bar), 1);
     row->addSpacing(4);
     row->addWidget(BuildOptionsButton(bar));
     row->addSpacing(4);
@@ -250,7 +253,10 @@ QLineEdit *MainWindow::BuildFilterField(QWidget *bar)
     // Ctrl+F. The count of rows shown sits inside it, at its right end.
     m_filterEdit = new QLineEdit(bar);
     m_filterEdit->setObjectName(QStringLiteral("EFilter"));
-    m_filterEdit->setFixedSize(150, 22);
+    m_filterEdit->setFixedHeight(22);
+    m_filterEdit->setMinimumWidth(60);
+    m_filterEdit->setMaximumWidth(220);
+    m_filterEdit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_filterEdit->setPlaceholderText(FromFixedText(texts::FilterPlaceholder));
     m_filterEdit->setToolTip(FromFixedText(texts::FilterToolTip));
     m_filterEdit->setClearButtonEnabled(false);
@@ -261,6 +267,10 @@ QLineEdit *MainWindow::BuildFilterField(QWidget *bar)
     palette.setColor(QPalette::WindowText, QColor(110, 110, 110));
     m_filterCount->setPalette(palette);
     m_filterCount->hide();
+    auto *inside = new QHBoxLayout(m_filterEdit);
+    inside->setContentsMargins(0, 0, 4, 0);
+    inside->addStretch(1);
+    inside->addWidget(m_filterCount);
     m_filterEdit->hide();
     return m_filterEdit;
 }
@@ -298,9 +308,9 @@ void MainWindow::ShowFilterField(bool visible, const std::string &countText)
     const QString count = QString::fromStdString(countText);
     m_filterCount->setText(count);
     m_filterCount->setVisible(!count.isEmpty());
-    const int width = count.isEmpty() ? 0 : m_filterCount->fontMetrics().horizontalAdvance(count) + 6;
+    // The typed text stops short of the count.
+    const int width = count.isEmpty() ? 0 : m_filterCount->fontMetrics().horizontalAdvance(count) + 8;
     m_filterEdit->setTextMargins(0, 0, width, 0);
-    m_filterCount->setGeometry(m_filterEdit->width() - width - 2, 0, width, m_filterEdit->height());
 }
 
 void MainWindow::FocusFilterField()
