@@ -7,7 +7,6 @@
 #include "core/filter_view.h"
 #include "core/text_fold.h"
 #include "list_reference.h"
-#include "platform/fake/fake_platform.h"
 
 using namespace quorvex;
 using namespace quorvex::test;
@@ -129,30 +128,6 @@ TEST(FilterView, ShowsTheMatchingRowsInOrderThroughEveryChange)
             EXPECT_EQ(view.CountedRowCount(), counted) << where;
         }
     }
-}
-
-TEST(FilterView, ANewFilterThatHidesTheSelectionSelectsTheFirstRowShown)
-{
-    ConnectionList list;
-    FilterView view(list);
-    view.SetColumns(VisibleColumns(false));
-    TcpUdpTables tables;
-    tables.TcpRecs = {FakeTcp("10.0.0.1", 80, "1.2.3.4", 5000, 5, 10, "alpha", "/a"),
-                      FakeTcp("10.0.0.1", 81, "1.2.3.4", 5001, 5, 11, "beta", "/b"),
-                      FakeTcp("10.0.0.1", 82, "1.2.3.4", 5002, 5, 12, "Gamma", "/g")};
-    list.FillList(tables, true);
-    view.SetSelectedRow(0);
-    view.SetFocusedRow(0);
-
-    view.SetFilter("MA");  // alpha is hidden; gamma is first
-    ASSERT_EQ(view.RowCount(), 1);
-    EXPECT_EQ(view.Record(view.SelectedRow()).ProcessName, "Gamma");
-    EXPECT_EQ(view.FocusedRow(), view.SelectedRow());
-    view.SetFilter("zz");
-    EXPECT_EQ(view.SelectedRow(), -1);
-    EXPECT_EQ(list.SelectedRow(), -1);
-    view.SetFilter("");
-    EXPECT_EQ(view.RowCount(), 3);
 }
 
 TEST(FoldCase, SmallLettersOfTheCasedScripts)
