@@ -4,7 +4,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
 PACKAGES := qt6-base-dev cmake ninja-build g++ libgtest-dev pkg-config \
             fonts-wqy-microhei fonts-liberation2 adwaita-icon-theme hicolor-icon-theme \
-            xvfb xauth xdotool dbus dbus-x11
+            xvfb xauth xdotool dbus dbus-x11 python3
 
 # The Windows cross build, tested under Wine (make test-windows; make test runs it too).
 BUILD_WIN ?= build-win

@@ -1,5 +1,8 @@
 #include "core/columns.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "core/fixed_texts.h"
 #include "core/text_forms.h"
 
@@ -19,30 +22,53 @@ const ColumnInfo &GetColumnInfo(int column)
     return column >= 0 && column < ColumnCount ? columns[column] : none;
 }
 
+std::vector<int> VisibleColumns(bool showInfo, bool showTraffic)
+{
+    const auto in = [](const auto &group, int column) {
+        return std::find(std::begin(group), std::end(group), column) != std::end(group);
+    };
+    std::vector<int> columns;
+    for (int column = 0; column < ColumnCount; ++column) {
+        const bool shown = in(InfoColumns, column)      ? showInfo
+                           : in(TrafficColumns, column) ? showTraffic
+                                                        : GetColumnInfo(column).VisibleAtStart;
+        if (shown)
+            columns.push_back(column);
+    }
+    return columns;
+}
+
 std::string VTSGetText(const TMyRec *rec, int column)
 {
     if (!rec)
         return {};
+    std::string scratch;
+    return std::string(CellText(*rec, column, scratch));
+}
+
+std::string_view CellText(const TMyRec &rec, int column, std::string &scratch)
+{
     switch (column) {
-    case ColPid: return rec->Pid;
-    case ColProcess: return rec->ProcessName;
+    case ColPid: return rec.Pid;
+    case ColProcess: return rec.ProcessName;
     case ColSecurity: {
         static const std::string notEnabled = SystemText(texts::NotEnabledText);
         return notEnabled;
     }
-    case ColProtocol: return rec->Protocol;
-    case ColLocalIp: return rec->LocalIp;
-    case ColLocalPort: return rec->LocalPort;
-    case ColRemoteIp: return rec->RemoteIp;
-    case ColRemotePort: return rec->RemotePort;
-    case ColState: return rec->StateText;
-    case ColPath: return rec->ProcessPath;
-    case ColDescription: return rec->Description;
-    case ColCompany: return rec->CompanyName;
-    case ColRemark: return rec->Remark;
-    case ColSent: return rec->Traffic ? FormatByteCount(rec->Traffic->Sent) : std::string();
-    case ColReceived: return rec->Traffic ? FormatByteCount(rec->Traffic->Received) : std::string();
-    case ColRate: return rec->Rate ? FormatByteRate(*rec->Rate) : std::string();
+    case ColProtocol: return rec.Protocol;
+    case ColLocalIp: return rec.LocalIp;
+    case ColLocalPort: return rec.LocalPort;
+    case ColRemoteIp: return rec.RemoteIp;
+    case ColRemotePort: return rec.RemotePort;
+    case ColState: return rec.StateText;
+    case ColPath: return rec.ProcessPath;
+    case ColDescription: return rec.Description;
+    case ColCompany: return rec.CompanyName;
+    case ColRemark: return rec.Remark;
+    // The traffic columns' texts are made from numbers, in `scratch`.
+    case ColSent: return scratch = rec.Traffic ? FormatByteCount(rec.Traffic->Sent) : std::string();
+    case ColReceived: return scratch = rec.Traffic ? FormatByteCount(rec.Traffic->Received) : std::string();
+    case ColRate: return scratch = rec.Rate ? FormatByteRate(*rec.Rate) : std::string();
     default: return {};
     }
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/my_rec.h"
 
@@ -47,9 +49,18 @@ struct ColumnInfo {
 // Caption, initial width and visibility of a column, 0 to ColumnCount - 1.
 const ColumnInfo &GetColumnInfo(int column);
 
+// The columns the window shows, in display order (index order: the one
+// movable column is never shown): those visible at start, with the
+// file-detail columns while the show-info box is checked and the traffic
+// columns while that option is on.
+std::vector<int> VisibleColumns(bool showInfo, bool showTraffic);
+
 // Text of a cell, in the system's encoding. No record, ColManage and every
 // index outside the column table give the empty text.
 std::string VTSGetText(const TMyRec *rec, int column);
+// The same text without a copy where the record holds it; valid while the
+// record and `scratch` are (the traffic columns' texts are made in it).
+std::string_view CellText(const TMyRec &rec, int column, std::string &scratch);
 
 // The field a column orders by as text, or nullptr for the columns that do
 // not order by text (NoColumn, ColPid, ColSecurity, ColManage, ColRemark,

@@ -37,6 +37,9 @@ struct ConnectionList::Impl {
     PathlessOwners pathless = PathlessOwners::SystemOrIdle;
     // When the snapshot the rows' counters come from was taken (0: unknown).
     int64_t countersTakenAtMs = 0;
+    bool highlight = false;
+    int leaving = 0;  // rows marked Leaving
+    std::function<bool(int)> visible;
 
     int count() const { return static_cast<int>(rows.size() - gapSize); }
 
@@ -127,6 +130,9 @@ struct ConnectionList::Impl {
         std::vector<std::unique_ptr<ListRow>> added;
         bool lastDropped = false;
         makeRows(tables, kAdd, showLocal, true, programs, added, lastDropped);
+        if (highlight)
+            for (auto &row : added)
+                row->change = RowChange::Added;
         insertAtEnd(added);
     }
 
@@ -190,6 +196,7 @@ struct ConnectionList::Impl {
         for (const ListRow *r : changed)
             positions.push_back(r->pos);
         std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
         for (size_t i = 0; i < positions.size();) {
             size_t last = i;
             while (last + 1 < positions.size() && positions[last + 1] == positions[last] + 1)
@@ -209,9 +216,51 @@ struct ConnectionList::Impl {
 
     void selectFirstRowIfNone()
     {
-        if (!selected && !rows.empty()) {
+        if (selected || rows.empty())
+            return;
+        if (!visible && leaving == 0) {
             selected = rows.front().get();
             focused = selected;
+            return;
+        }
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i]->change != RowChange::Leaving && (!visible || visible(static_cast<int>(i)))) {
+                selected = rows[i].get();
+                focused = selected;
+                return;
+            }
+        }
+    }
+
+    // The highlight's end of an interval: the Leaving rows go, and the rows
+    // the last refresh added are plain again (collected in `unmarked`).
+    void endLatestChanges(std::vector<const ListRow *> &unmarked)
+    {
+        if (leaving > 0) {
+            std::vector<char> keep(rows.size());
+            for (size_t i = 0; i < rows.size(); ++i)
+                keep[i] = rows[i]->change != RowChange::Leaving;
+            deleteUnclaimedRows(keep);
+            leaving = 0;
+        }
+        for (const auto &row : rows) {
+            if (row->change == RowChange::Added) {
+                row->change = RowChange::None;
+                unmarked.push_back(row.get());
+            }
+        }
+    }
+
+    // What the highlight does instead of deleting the rows the walk did not
+    // keep: they stay, marked Leaving, until the next refresh.
+    void markLeaving(const std::vector<char> &kept, std::vector<const ListRow *> &changed)
+    {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (!kept[i]) {
+                rows[i]->change = RowChange::Leaving;
+                ++leaving;
+                changed.push_back(rows[i].get());
+            }
         }
     }
 
@@ -274,6 +323,34 @@ void ConnectionList::HeaderClick(int column)
 
 void ConnectionList::SetPathlessOwners(PathlessOwners pathless) { m_impl->pathless = pathless; }
 
+bool ConnectionList::HighlightChanges() const { return m_impl->highlight; }
+int ConnectionList::CountedRowCount() const { return m_impl->count() - m_impl->leaving; }
+void ConnectionList::SetRowVisibility(std::function<bool(int row)> visible) { m_impl->visible = std::move(visible); }
+
+RowChange ConnectionList::Change(int row) const
+{
+    if (row < 0 || row >= m_impl->count())
+        throw std::out_of_range("no such row");
+    return m_impl->at(row)->change;
+}
+
+void ConnectionList::SetHighlightChanges(bool on)
+{
+    auto &d = *m_impl;
+    if (on == d.highlight)
+        return;
+    d.highlight = on;
+    if (on)
+        return;  // the marks begin with the next refresh
+    const Pointed before = d.pointed();
+    std::vector<const ListRow *> unmarked;
+    d.endLatestChanges(unmarked);
+    d.reportChangedRows(unmarked);
+    if (before.selected != 0 && !d.selected)
+        d.selectFirstRowIfNone();
+    d.notifyIfPointedElsewhere(before);
+}
+
 void ConnectionList::SetSelectedRow(int row) { m_impl->point(m_impl->selected, row); }
 void ConnectionList::SetFocusedRow(int row) { m_impl->point(m_impl->focused, row); }
 
@@ -318,13 +395,22 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
     // The walk: every row claims the first unclaimed record of its endpoint
     // or goes. A hidden loopback row claims nothing, so it goes as well and
     // its record is handled (and its program noted) with the new records.
+    // With the highlight on, the rows the last refresh kept only to show
+    // them leaving go first, so they claim nothing.
+    std::vector<const ListRow *> unmarked;
+    if (d.highlight)
+        d.endLatestChanges(unmarked);
     const int64_t elapsedMs =
         d.countersTakenAtMs > 0 && tables.TakenAtMs > 0 ? tables.TakenAtMs - d.countersTakenAtMs : 0;
-    const RowClaims claims = ClaimEndpoints(d.rows, tables, showLocal, programs, elapsedMs);
+    RowClaims claims = ClaimEndpoints(d.rows, tables, showLocal, programs, elapsedMs);
     d.countersTakenAtMs = tables.TakenAtMs;
-    d.deleteUnclaimedRows(claims.Kept);
+    if (d.highlight)
+        d.markLeaving(claims.Kept, claims.Changed);
+    else
+        d.deleteUnclaimedRows(claims.Kept);
     const size_t kept = d.rows.size();
     d.appendUnclaimedRecords(tables, showLocal, programs);
+    claims.Changed.insert(claims.Changed.end(), unmarked.begin(), unmarked.end());
     d.reportChangedRows(claims.Changed);
     // The kept rows are still in order, unless a state text changed while
     // the list sorts by state, or counters changed while it sorts by them.
@@ -332,7 +418,7 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
     const bool keptMoved =
         (claims.StateChanged && column == ColState) || (claims.TrafficChanged && IsNumericColumn(column));
     d.sortAppendedRows(kept, !keptMoved);
-    const FillCounts counts{d.count(), programs.Count()};
+    const FillCounts counts{d.count() - d.leaving, programs.Count()};
     d.selectFirstRowIfNone();
     d.notifyIfPointedElsewhere(before);
     return counts;

@@ -44,6 +44,22 @@ inline constexpr const char *EndProcItem = "结束进程(&E)";
 inline constexpr const char *CopyItem = "拷贝到剪贴板";
 inline constexpr const char *LocateItem = "定位文件";
 inline constexpr const char *PropertyItem = "属性(&R)";
+inline constexpr const char *ExportItem = "导出列表…";
+
+// Working with a long list: the filter field of the top bar, the export's
+// save dialog, file types and page, and the keys the tooltips name.
+inline constexpr const char *FilterPlaceholder = "筛选";
+inline constexpr const char *FilterToolTip = "只显示含有所输入文字的连接，不区分大小写 (Ctrl+F)；Esc 清除筛选";
+inline constexpr const char *OptionsToolTip = "显示选项。筛选列表: Ctrl+F；导出列表: Ctrl+S";
+inline constexpr const char *ExportDialogCaption = "导出列表";
+inline constexpr const char *ExportFileName = "网络连接列表";
+inline constexpr const char *ExportCsvType = "CSV 文件";
+inline constexpr const char *ExportJsonType = "JSON 文件";
+inline constexpr const char *ExportHtmlType = "HTML 网页";
+inline constexpr const char *ExportPageTitle = "网络连接列表";
+inline constexpr const char *ExportTakenAt = "导出时间：";
+// %1 is the file's full path, %2 the system's reason.
+inline constexpr const char *ExportFailedMsg = "无法保存文件 %1：%2";
 
 // Closing a TCP connection from the row menu: the item, the question (%1 the
 // local end, %2 the remote end, each as address:port) and why it failed.

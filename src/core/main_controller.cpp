@@ -376,6 +376,11 @@ void MainController::ApplyOption(CheckBox option)
         if (!m_initializing)
             BTNRefreshClick();
         break;
+    case CheckBox::HighlightChanges:
+        // The counters count no Leaving row, so turning it off changes no
+        // number; the rows it drops are told to the view as usual.
+        m_list.SetHighlightChanges(IsChecked(CheckBox::HighlightChanges));
+        break;
     default: break;
     }
 }

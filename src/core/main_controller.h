@@ -185,6 +185,9 @@ public:
     const std::string &HomePageUrl() const { return m_homePageUrl; }
     const std::string &UpdateUrl() const { return m_updateUrl; }
     const MainTexts &Texts() const { return m_texts; }
+    /// The window's message boxes and questions, for the list's own
+    /// commands (WindowController).
+    Prompts &UserPrompts() { return m_prompts; }
 
     /// What the next snapshot takes beyond the IPv4 endpoints: what the view
     /// options' items show now.

@@ -4,32 +4,38 @@
 
 namespace quorvex {
 
-/// The row menu's commands.
+/// The row menu's commands, in menu order. Export acts on the list as
+/// shown, not on the row, and is always enabled.
 enum class RowCommand {
     ProcInfo,
     EndProc,
+    CloseConnection,  // after EndProc in the menu
     Copy,
     Locate,
     Property,
-    CloseConnection,  // after EndProc in the menu
+    Export,
 };
 
 /// Enabled state of the row menu's items. All start enabled; each popup
 /// request for a row and each manage-column click sets them again, and they
 /// keep that state in between (closing the menu does not reset it). The copy
-/// item is always enabled and has no flag here.
+/// item is enabled for every row that counts; only a row that is shown
+/// leaving (RowChange::Leaving) disables it, with all the others.
 struct RowMenuState {
     bool ProcInfo = true;
     bool EndProc = true;
     bool Locate = true;
     bool Property = true;
+    bool Copy = true;
     // Closing a connection: TCP and TCPv6 rows that are not listening
     // (CanCloseConnection); off until a row's menu is requested.
     bool CloseConnection = false;
 
     /// The four items follow whether the row has a path, the close item
-    /// whether its connection can be closed.
+    /// whether its connection can be closed; copy is enabled.
     void EnableRowItems(const TMyRec &rec);
+    /// Every item that acts on a row is disabled: the row is leaving.
+    void DisableRowItems();
     /// Whether the item of `command` is enabled, and so can be chosen.
     bool Enabled(RowCommand command) const;
 };

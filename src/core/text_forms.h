@@ -57,4 +57,22 @@ using SystemTextEncoder = std::string (*)(std::string_view utf8);
 void SetSystemTextEncoder(SystemTextEncoder encoder);
 std::string SystemText(std::string_view utf8);
 
+// The way back, for texts that leave the program as UTF-8 (exported files)
+// or are compared without regard to case: a record's text in the system's
+// encoding as UTF-8. The identity unless a platform installs a decoder at
+// start (Windows: from the ANSI code page). What comes back may still hold
+// bytes that are not UTF-8 (Linux names are the kernel's bytes).
+using SystemTextDecoder = std::string (*)(std::string_view text);
+void SetSystemTextDecoder(SystemTextDecoder decoder);
+std::string Utf8FromSystemText(std::string_view text);
+
+// Length of the well-formed UTF-8 sequence at the start of `text` (RFC 3629:
+// no overlong forms, no surrogates, nothing above U+10FFFF); 0 if there is
+// none, also for an empty text.
+size_t Utf8SequenceLength(std::string_view text);
+
+// `text` with every byte that is not part of a well-formed UTF-8 sequence
+// replaced by U+FFFD.
+std::string WellFormedUtf8(std::string_view text);
+
 }  // namespace quorvex

@@ -1,6 +1,7 @@
 #include "gui/row_menu.h"
 
 #include <QCursor>
+#include <QKeySequence>
 #include <QMenu>
 
 #include "core/fixed_texts.h"
@@ -21,12 +22,18 @@ RowMenu::RowMenu(const RowMenuState &state, QWidget *parent)
     m_copy = m_menu->addAction(FromFixedText(texts::CopyItem));
     m_locate = m_menu->addAction(FromFixedText(texts::LocateItem));
     m_property = m_menu->addAction(FromFixedText(texts::PropertyItem));
+    m_menu->addSeparator();
+    m_export = m_menu->addAction(FromFixedText(texts::ExportItem));
+    // The key is the window's own; here it is only named.
+    m_export->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_export->setShortcutContext(Qt::WidgetShortcut);
     const std::pair<QAction *, RowCommand> items[] = {{m_procInfo, RowCommand::ProcInfo},
                                                       {m_endProc, RowCommand::EndProc},
                                                       {m_copy, RowCommand::Copy},
                                                       {m_locate, RowCommand::Locate},
                                                       {m_property, RowCommand::Property},
-                                                      {m_closeConnection, RowCommand::CloseConnection}};
+                                                      {m_closeConnection, RowCommand::CloseConnection},
+                                                      {m_export, RowCommand::Export}};
     for (const auto &[action, command] : items)
         connect(action, &QAction::triggered, this, [this, command = command] { emit commandChosen(command); });
     syncActions();
@@ -39,6 +46,7 @@ void RowMenu::syncActions()
     m_locate->setEnabled(m_state.Locate);
     m_property->setEnabled(m_state.Property);
     m_closeConnection->setEnabled(m_state.CloseConnection);
+    m_copy->setEnabled(m_state.Copy);
 }
 
 void RowMenu::open(QPoint globalPos)

@@ -35,6 +35,7 @@ public:
     QAction *locateAction() const { return m_locate; }
     QAction *propertyAction() const { return m_property; }
     QAction *closeConnectionAction() const { return m_closeConnection; }
+    QAction *exportAction() const { return m_export; }
 
     void setOpener(Opener opener) { m_opener = std::move(opener); }
     void setCursorSource(CursorSource source) { m_cursor = std::move(source); }
@@ -58,6 +59,7 @@ private:
     QAction *m_locate;
     QAction *m_property;
     QAction *m_closeConnection;
+    QAction *m_export;
     Opener m_opener;
     CursorSource m_cursor;
 };

@@ -17,7 +17,7 @@ private slots:
         for (QAction *a : menu.menu()->actions())
             captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(captions, (QStringList{"进程信息", "-", "结束进程(&E)", "关闭连接", "-", "拷贝到剪贴板", "定位文件",
-                                        "属性(&R)"}));
+                                        "属性(&R)", "-", "导出列表…"}));
         // Closing a connection waits for a row's menu to say it can.
         for (QAction *a : menu.menu()->actions())
             QVERIFY(a->isEnabled() == (a != menu.closeConnectionAction()));
@@ -31,10 +31,11 @@ private slots:
         QList<RowCommand> chosen;
         connect(&menu, &RowMenu::commandChosen, [&](RowCommand c) { chosen << c; });
         for (QAction *a : {menu.procInfoAction(), menu.endProcAction(), menu.copyAction(), menu.locateAction(),
-                           menu.propertyAction(), menu.closeConnectionAction()})
+                           menu.propertyAction(), menu.closeConnectionAction(), menu.exportAction()})
             a->trigger();
         QCOMPARE(chosen, (QList<RowCommand>{RowCommand::ProcInfo, RowCommand::EndProc, RowCommand::Copy,
-                                            RowCommand::Locate, RowCommand::Property, RowCommand::CloseConnection}));
+                                            RowCommand::Locate, RowCommand::Property, RowCommand::CloseConnection,
+                                            RowCommand::Export}));
     }
 
     // The items show the core's state when the menu opens; a disabled item

@@ -68,4 +68,8 @@ bool EnableDebugPrivilege();
 // character.
 std::string Utf8ToAnsi(std::string_view utf8);
 
+// The way back: the ANSI code page → UTF-16 → UTF-8. Bytes the code page
+// does not map become U+FFFD.
+std::string AnsiToUtf8(std::string_view ansi);
+
 }  // namespace quorvex::win

@@ -372,6 +372,11 @@ std::string EncodeForSystem(std::string_view utf8)
     return win::Utf8ToAnsi(utf8);
 }
 
+std::string DecodeFromSystem(std::string_view ansi)
+{
+    return win::AnsiToUtf8(ansi);
+}
+
 }  // namespace
 
 std::unique_ptr<Platform> CreatePlatform()
@@ -379,6 +384,8 @@ std::unique_ptr<Platform> CreatePlatform()
     // Records hold ANSI code page text, as the A functions give it; fixed
     // texts written in UTF-8 are converted on their way into a record.
     SetSystemTextEncoder(&EncodeForSystem);
+    // Exported files and case-blind searches take them back as UTF-8.
+    SetSystemTextDecoder(&DecodeFromSystem);
     return std::make_unique<WindowsPlatform>();
 }
 

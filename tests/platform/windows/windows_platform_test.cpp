@@ -192,6 +192,9 @@ TEST(WindowsText, FixedTextsEnterRecordsInTheAnsiCodePage)
     EXPECT_EQ(SystemText("网络连接"), kDescriptionGbk);
     EXPECT_EQ(SystemText("LISTENING 80"), "LISTENING 80");
     EXPECT_EQ(SystemText(""), "");
+    // And back, for exported files and case-blind searches.
+    EXPECT_EQ(Utf8FromSystemText(kDescriptionGbk), "网络连接");
+    EXPECT_EQ(Utf8FromSystemText("TCP"), "TCP");
 }
 
 TEST(WindowsInstance, SecondCreateSeesTheFirst)
