@@ -37,6 +37,9 @@ inline constexpr const char *ShowInfoBox = "显示文件详细信息";
 inline constexpr const char *RefreshButton = "刷新";
 inline constexpr const char *EndProcessButton = "结束进程";
 inline constexpr const char *MailLabel = "Email:";
+// The always-on-top box's tooltip where the window system gives a program
+// no way to stay above the others (a Wayland session without X11).
+inline constexpr const char *AlwaysTopUnavailable = "此桌面不允许程序让窗口始终保持在其他窗口前端。";
 
 // The row menu's items, in menu order, with their access keys.
 inline constexpr const char *ProcInfoItem = "进程信息";

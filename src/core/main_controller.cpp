@@ -169,14 +169,20 @@ void MainController::Timer1Timer()
 void MainController::BTNHelpClick()
 {
     // The directory is asked again at every click, so the help is found
-    // beside the executable whatever the current directory is.
+    // beside the executable whatever the current directory is. A copy there
+    // (a build or an unpacked folder) comes before the installed one.
     const std::string dir = ExecutableDir();
     if (m_options.HelpFileNames.empty())
         return;
-    for (const auto &name : m_options.HelpFileNames) {
-        if (m_platform.IsExistingFile(dir + name)) {
-            m_shell.OpenFile(dir + name);
-            return;
+    std::vector<std::string> folders{dir};
+    if (!m_options.DataDir.empty())
+        folders.push_back(m_options.DataDir);
+    for (const std::string &folder : folders) {
+        for (const auto &name : m_options.HelpFileNames) {
+            if (m_platform.IsExistingFile(folder + name)) {
+                m_shell.OpenFile(folder + name);
+                return;
+            }
         }
     }
     m_shell.OpenFile(dir + m_options.HelpFileNames.front());

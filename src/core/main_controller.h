@@ -88,10 +88,14 @@ struct MainHooks {
 };
 
 struct MainOptions {
-    /// Help files tried beside the executable, in order; the first that
-    /// exists is opened, and when none exists the first is handed to the
-    /// desktop anyway (which then shows nothing).
+    /// Help files tried beside the executable, in order, then in DataDir;
+    /// the first that exists is opened, and when none exists the first
+    /// beside the executable is handed to the desktop anyway (which then
+    /// shows nothing).
     std::vector<std::string> HelpFileNames{"QuorvexHelp.html"};
+    /// The folder an installed program keeps its data in, ending in a path
+    /// separator; empty where the help lives beside the executable only.
+    std::string DataDir;
     /// Characters that end the directory part of the executable's path.
     std::string PathSeparators = "/";
 };

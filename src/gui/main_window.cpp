@@ -33,6 +33,7 @@
 #include "gui/row_menu.h"
 #include "gui/system_text.h"
 #include "platform/atomic_file.h"
+#include "gui/window_system.h"
 
 namespace quorvex {
 
@@ -363,6 +364,11 @@ void MainWindow::BuildBottomBar(QWidget *bar)
     m_cbAutoRefresh->setGeometry(157, 6, 124, 17);
     m_cbAlwaysTop->setGeometry(282, 6, 182, 17);
     m_cbShowInfo->setGeometry(755, 6, 166, 17);
+    if (!CanKeepWindowOnTop(QGuiApplication::platformName().toStdString())) {
+        // The box keeps its remembered state, but cannot act on it here.
+        m_cbAlwaysTop->setEnabled(false);
+        m_cbAlwaysTop->setToolTip(FromFixedText(texts::AlwaysTopUnavailable));
+    }
 
     m_btnRefresh = Button("BTNRefresh", texts::RefreshButton, bar);
     m_btnEndPro = Button("BTNEndPro", texts::EndProcessButton, bar);

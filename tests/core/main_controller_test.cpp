@@ -380,12 +380,13 @@ TEST_F(Fixture, LinkButtons)
                                                  "url:mailto:support@ondriquorvex.example.org"}));
 }
 
-TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutable)
+TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutableThenInTheDataFolder)
 {
     struct Case {
         std::string exePath;
         std::vector<std::string> existing;
         std::string opened;
+        std::string dataDir = {};
     };
     const Case cases[] = {
         {"C:\\Prog\\q.exe", {"C:\\Prog\\QuorvexHelp.chm", "C:\\Prog\\QuorvexHelp.html"}, "C:\\Prog\\QuorvexHelp.chm"},
@@ -393,6 +394,12 @@ TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutable)
         {"C:\\Prog\\q.exe", {}, "C:\\Prog\\QuorvexHelp.chm"},  // the desktop then shows nothing
         {"D:/other/q.exe", {"D:/other/QuorvexHelp.html"}, "D:/other/QuorvexHelp.html"},
         {"", {}, "QuorvexHelp.chm"},
+        // Installed: beside the executable first, whichever name; the data
+        // folder only when neither is there.
+        {"/usr/bin/q", {"/usr/share/q/QuorvexHelp.chm"}, "/usr/share/q/QuorvexHelp.chm", "/usr/share/q/"},
+        {"/usr/bin/q", {"/usr/share/q/QuorvexHelp.chm", "/usr/bin/QuorvexHelp.html"}, "/usr/bin/QuorvexHelp.html",
+         "/usr/share/q/"},
+        {"/usr/bin/q", {}, "/usr/bin/QuorvexHelp.chm", "/usr/share/q/"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.exePath);
@@ -402,6 +409,7 @@ TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutable)
         MainOptions options;
         options.HelpFileNames = {"QuorvexHelp.chm", "QuorvexHelp.html"};
         options.PathSeparators = "\\/";
+        options.DataDir = c.dataDir;
         MainController ctl(platform, list, rec, rec, rec, options);
         platform.ExePath = "C:\\Old\\q.exe";
         ctl.FormCreate();

@@ -16,6 +16,7 @@
 #include "core/text_file.h"
 #include "core/text_forms.h"
 #include "platform/linux/large_arrays.h"
+#include "platform/linux/owner_helper.h"
 #include "platform/linux/proc_net.h"
 #include "platform/linux/sock_diag.h"
 
@@ -74,6 +75,41 @@ void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defa
 }
 
 LinuxSnapshot::LinuxSnapshot(SnapshotSources sources) : m_sources(std::move(sources)) {}
+
+bool LinuxSnapshot::SeesEveryOwner()
+{
+    DecideOwnerWay();
+    return m_seesEveryOwner;
+}
+
+void LinuxSnapshot::DecideOwnerWay()
+{
+    if (m_ownerWay != OwnerWay::Undecided)
+        return;
+    m_ownerWay = OwnerWay::OwnScan;
+    m_seesEveryOwner = HasOwnerCapabilities();
+    if (m_seesEveryOwner || m_sources.ProcRoot != "/proc")
+        return;
+    // A helper we may run but that lacks its capabilities (installed
+    // without the package's set-up) sees no more than we do, and our own
+    // scan is the quicker of the two.
+    const std::string helper = FirstRunnableHelper(m_sources.OwnerHelpers);
+    OwnerTable trial;
+    bool allVisible = false;
+    if (!helper.empty() && ReadOwnersThroughHelper(helper, trial, allVisible) && allVisible) {
+        m_ownerWay = OwnerWay::Helper;
+        m_helper = helper;
+        m_seesEveryOwner = true;
+    }
+}
+
+void LinuxSnapshot::ScanOwners(OwnerTable &owners)
+{
+    bool allVisible = false;
+    if (m_ownerWay == OwnerWay::Helper && ReadOwnersThroughHelper(m_helper, owners, allVisible))
+        return;
+    owners.Scan(m_sources.ProcRoot);
+}
 
 namespace {
 
@@ -178,6 +214,7 @@ void LinuxSnapshot::Take(TcpUdpTables &tables, const SnapshotOptions &options)
     // are most of a snapshot's work and do not depend on each other. A socket
     // opened during those milliseconds may show without its owner until the
     // next snapshot, as one closed during them may show without one.
+    DecideOwnerWay();
     auto readTables = [&]() {
         for (Table &table : sources)
             table.Read = table.Empty || ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets,
@@ -198,7 +235,7 @@ void LinuxSnapshot::Take(TcpUdpTables &tables, const SnapshotOptions &options)
         } catch (const std::system_error &) {
             readTables();  // no thread to spare
         }
-        owners.Scan(m_sources.ProcRoot);
+        ScanOwners(owners);
     }
     if (readFailure)
         std::rethrow_exception(readFailure);

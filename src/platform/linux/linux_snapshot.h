@@ -48,6 +48,11 @@ void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defa
 struct SnapshotSources {
     bool UseNetlink = true;
     std::string ProcRoot = "/proc";
+    // quorvex-helper programs that may read the owners for us, in order of
+    // preference (owner_helper.h); the first that this user may run is
+    // used when we cannot see every owner ourselves. Only with the real
+    // /proc, which is all a helper reads.
+    std::vector<std::string> OwnerHelpers;
 };
 
 // One snapshot of every IPv4 TCP and UDP endpoint, and as asked the IPv6-only
@@ -62,7 +67,20 @@ public:
     // read, or when one that the system has could not be read twice in a row.
     void Take(TcpUdpTables &tables, const SnapshotOptions &options = {});
 
+    // True when the snapshots see every socket's owner: by this process's
+    // own rights, or through a helper that has them and answers. Decided at
+    // the first call or the first Take, whichever comes first, and kept:
+    // rights and group memberships do not change while a program runs.
+    bool SeesEveryOwner();
+
 private:
+    enum class OwnerWay { Undecided, OwnScan, Helper };
+
+    void DecideOwnerWay();
+    // The owners of this snapshot: through the helper when it was chosen
+    // (and our own scan when it fails this once), else our own scan.
+    void ScanOwners(OwnerTable &owners);
+
     enum class TableRead { Read, Missing, Failed };
 
     // One try at a table: its sock_diag dump, else its /proc/net file.
@@ -78,6 +96,9 @@ private:
 
     SnapshotSources m_sources;
     DpkgIndex m_dpkg;
+    OwnerWay m_ownerWay = OwnerWay::Undecided;
+    std::string m_helper;
+    bool m_seesEveryOwner = false;
 };
 
 }  // namespace quorvex

@@ -164,7 +164,7 @@ TEST_F(LiveSnapshot, NetlinkFindsOwnSockets)
 
 TEST_F(LiveSnapshot, ProcNetFallbackFindsOwnSockets)
 {
-    LinuxSnapshot snapshot(SnapshotSources{false, "/proc"});
+    LinuxSnapshot snapshot(SnapshotSources{false, "/proc", {}});
     TcpUdpTables tables;
     snapshot.Take(tables);
     // /proc/net does not say v6-only; the system default decides for the listener.
