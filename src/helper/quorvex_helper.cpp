@@ -4,7 +4,7 @@
 // and CAP_SYS_PTRACE, runnable only by root and the members of the group
 // "quorvex". The window and quorvex-list run it to learn who owns the
 // sockets of other users; pkexec runs it as root to end another user's
-// process. It reads /proc and nothing else, takes no path, file or command
+// process or to close a connection. It reads /proc and nothing else, takes no path, file or command
 // from its caller, and writes its answer to standard output.
 //
 //   quorvex-helper owners
@@ -19,18 +19,28 @@
 //       had another start time, was PID 1 or was not ours to signal (the
 //       capabilities above do not include the right to signal: only root,
 //       through pkexec, ends other users' processes).
+//   quorvex-helper close FAMILY LOCAL LPORT REMOTE RPORT INTERFACE COOKIE
+//       Aborts one TCP connection (SOCK_DESTROY; the peer gets a reset):
+//       FAMILY 4 or 6, the addresses in numeric form, ports, interface
+//       index and socket cookie in decimal (0: none). Closing takes
+//       CAP_NET_ADMIN, which only root, through pkexec, has here. Exit code
+//       0 when closed, 1 when there is no such connection, 4 when not
+//       permitted, 3 for any other failure.
 //
 // Any other arguments: a usage line on standard error and exit code 2.
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/linux/owner_answer.h"
+#include "platform/linux/owner_helper.h"
 #include "platform/linux/proc_owner.h"
 #include "platform/linux/terminate.h"
 
@@ -77,6 +87,20 @@ int Terminate(std::string_view pidText, std::string_view startText)
     return quorvex::TerminateLinuxProcess(pid, startTime) == quorvex::TerminateOutcome::Ended ? 0 : 1;
 }
 
+int Close(const std::vector<std::string> &arguments)
+{
+    quorvex::SocketToDestroy target;
+    if (!quorvex::ParseCloseArguments(arguments, target))
+        return 2;
+    switch (quorvex::DestroySocket(target)) {
+    case 0: return 0;
+    case ENOENT: return quorvex::kHelperCloseGone;
+    case EPERM:
+    case EACCES: return quorvex::kHelperCloseNotPermitted;
+    default: return quorvex::kHelperCloseFailed;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -87,7 +111,11 @@ int main(int argc, char **argv)
         result = Owners();
     else if (argc == 4 && mode == "terminate")
         result = Terminate(argv[2], argv[3]);
+    else if (mode == "close")
+        result = Close(std::vector<std::string>(argv + 2, argv + argc));
     if (result == 2)
-        std::fputs("usage: quorvex-helper owners | quorvex-helper terminate PID STARTTIME\n", stderr);
+        std::fputs("usage: quorvex-helper owners | quorvex-helper terminate PID STARTTIME\n"
+                   "       quorvex-helper close FAMILY LOCAL LPORT REMOTE RPORT INTERFACE COOKIE\n",
+                   stderr);
     return result;
 }

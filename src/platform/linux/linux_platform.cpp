@@ -41,17 +41,20 @@ bool ParseRowAddress(const std::string &text, bool ipv6, uint8_t bytes[16], uint
     return true;
 }
 
-CloseOutcome CloseLinuxConnection(const TcpConnection &connection)
+// The socket SOCK_DESTROY needs for a row's connection; false when the
+// row's texts do not make one.
+bool SocketOf(const TcpConnection &connection, SocketToDestroy &target)
 {
-    SocketToDestroy target;
     target.Family = connection.Ipv6 ? AF_INET6 : AF_INET;
     target.Cookie = connection.Socket.Cookie;
     target.Interface = connection.Socket.Interface;
-    if (!ParseRowAddress(connection.LocalIp, connection.Ipv6, target.Local, target.Interface)
-        || !ParseRowAddress(connection.RemoteIp, connection.Ipv6, target.Remote, target.Interface)
-        || !ParsePort(connection.LocalPort, target.LocalPort) || !ParsePort(connection.RemotePort, target.RemotePort))
-        return {CloseResult::Failed, EINVAL};
-    const int error = DestroySocket(target);
+    return ParseRowAddress(connection.LocalIp, connection.Ipv6, target.Local, target.Interface)
+           && ParseRowAddress(connection.RemoteIp, connection.Ipv6, target.Remote, target.Interface)
+           && ParsePort(connection.LocalPort, target.LocalPort) && ParsePort(connection.RemotePort, target.RemotePort);
+}
+
+CloseOutcome OutcomeOf(int error)
+{
     switch (error) {
     case 0: return {CloseResult::Closed, 0};
     case EPERM:
@@ -107,10 +110,20 @@ public:
         return outcome == TerminateOutcome::Ended;
     }
 
-    // SOCK_DESTROY takes CAP_NET_ADMIN; without it the kernel says EPERM.
+    // SOCK_DESTROY takes CAP_NET_ADMIN; without it the kernel says EPERM,
+    // and the connection is closed through pkexec and quorvex-helper, after
+    // an administrator's password.
     CloseOutcome CloseConnection(const TcpConnection &connection) override
     {
-        return CloseLinuxConnection(connection);
+        SocketToDestroy target;
+        if (!SocketOf(connection, target))
+            return {CloseResult::Failed, EINVAL};
+        const CloseOutcome outcome = OutcomeOf(DestroySocket(target));
+        if (outcome.Result != CloseResult::NotPermitted)
+            return outcome;
+        const std::string helper = FirstInstalledHelper(m_paths.Helpers);
+        const CloseOutcome asAdministrator = CloseAsAdministrator(m_paths.Pkexec, helper, target);
+        return asAdministrator.Result == CloseResult::NotPermitted ? outcome : asAdministrator;
     }
 
     bool IsExistingFile(const std::string &path) override

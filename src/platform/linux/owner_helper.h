@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "core/platform_port.h"
 #include "platform/linux/proc_owner.h"
+#include "platform/linux/sock_diag.h"
 
 namespace quorvex {
 
@@ -37,5 +39,27 @@ bool ReadOwnersThroughHelper(const std::string &helper, OwnerTable &owners, bool
 // process was gone by then.
 bool TerminateAsAdministrator(const std::string &pkexec, const std::string &helper, uint32_t pid,
                               uint64_t startTime);
+
+// quorvex-helper's exit codes for `close`, beside 0 for closed and 2 for a
+// request it does not understand.
+inline constexpr int kHelperCloseGone = 1;
+inline constexpr int kHelperCloseFailed = 3;
+inline constexpr int kHelperCloseNotPermitted = 4;
+
+// The arguments after "close" that name a TCP socket to quorvex-helper,
+// numbers only: family (4 or 6), local address, local port, remote address,
+// remote port, interface index, socket cookie (0: none). The addresses in
+// their numeric text form, so that nothing but numbers crosses to root.
+std::vector<std::string> CloseArguments(const SocketToDestroy &target);
+// The helper's side: false for anything that is not exactly that form.
+bool ParseCloseArguments(const std::vector<std::string> &arguments, SocketToDestroy &target);
+
+// Closes a connection this user may not close (SOCK_DESTROY takes
+// CAP_NET_ADMIN): `pkexec helper close ...`, after an administrator's
+// authentication. Blocks until pkexec ends. NotPermitted when pkexec or the
+// helper is missing or the authentication was refused or dismissed; Gone
+// when the helper found no such socket; Failed for anything else.
+CloseOutcome CloseAsAdministrator(const std::string &pkexec, const std::string &helper,
+                                  const SocketToDestroy &target);
 
 }  // namespace quorvex

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -327,6 +328,93 @@ TEST(EndProcessAsOrdinaryUser, AnotherUsersProcessGoesThroughPkexecAndOwnOnesDoN
     }
     ::kill(sleeper, SIGKILL);
     ::waitpid(sleeper, nullptr, 0);
+}
+
+// What crosses to root for closing a connection: numbers only, in one form,
+// read back exactly; anything else is refused.
+TEST(CloseArguments, RoundTripAndRefusals)
+{
+    SocketToDestroy v6;
+    v6.Family = AF_INET6;
+    ::inet_pton(AF_INET6, "fe80::1", v6.Local);
+    ::inet_pton(AF_INET6, "::1", v6.Remote);
+    v6.LocalPort = 65535;
+    v6.RemotePort = 1;
+    v6.Interface = 3;
+    v6.Cookie = 18446744073709551615u;
+    SocketToDestroy v4;
+    v4.Family = AF_INET;
+    ::inet_pton(AF_INET, "127.0.0.1", v4.Local);
+    ::inet_pton(AF_INET, "10.0.0.2", v4.Remote);
+    v4.LocalPort = 80;
+    v4.RemotePort = 40000;
+    for (const SocketToDestroy &target : {v6, v4}) {
+        const std::vector<std::string> arguments = CloseArguments(target);
+        SocketToDestroy read;
+        ASSERT_TRUE(ParseCloseArguments(arguments, read));
+        EXPECT_EQ(CloseArguments(read), arguments);
+        EXPECT_EQ(std::memcmp(read.Local, target.Local, 16), 0);
+        EXPECT_EQ(read.Cookie, target.Cookie);
+    }
+    using Args = std::vector<std::string>;
+    const Args refused[] = {
+        {},
+        {"4", "127.0.0.1", "80", "10.0.0.2", "40000", "0"},           // one short
+        {"5", "127.0.0.1", "80", "10.0.0.2", "40000", "0", "0"},      // no such family
+        {"4", "::1", "80", "10.0.0.2", "40000", "0", "0"},            // an IPv6 address as IPv4
+        {"4", "127.0.0.1", "65536", "10.0.0.2", "40000", "0", "0"},   // beyond a port
+        {"4", "127.0.0.1", "-1", "10.0.0.2", "40000", "0", "0"},
+        {"4", "127.0.0.1", "80 ", "10.0.0.2", "40000", "0", "0"},
+        {"4", "127.0.0.1", "80", "10.0.0.2", "40000", "0", "x"},
+        {"6", "fe80::1%eth0", "80", "::1", "40000", "0", "0"},         // the scope goes by index
+    };
+    for (const Args &arguments : refused) {
+        SocketToDestroy read;
+        EXPECT_FALSE(ParseCloseArguments(arguments, read)) << ::testing::PrintToString(arguments);
+    }
+}
+
+// Closing a connection this user may not close goes through pkexec; a
+// stand-in records what it was asked to run and answers as pkexec and the
+// helper would.
+TEST(CloseAsAdministrator, PkexecRunsTheHelpersCloseModeAndItsAnswerDecides)
+{
+    SharedDir dir;
+    ASSERT_FALSE(dir.Path().empty());
+    const std::string record = dir.Path() + "/pkexec-arguments";
+    const auto standIn = [&](int exitCode) {
+        const std::string path = dir.Path() + "/pkexec-" + std::to_string(exitCode);
+        std::ofstream(path) << "#!/bin/sh\necho \"$@\" >> " << record << "\nexit " << exitCode << "\n";
+        ::chmod(path.c_str(), 0755);
+        return path;
+    };
+    SocketToDestroy target;
+    target.Family = AF_INET;
+    ::inet_pton(AF_INET, "127.0.0.1", target.Local);
+    ::inet_pton(AF_INET, "127.0.0.1", target.Remote);
+    target.LocalPort = 5000;
+    target.RemotePort = 6000;
+    const std::string asked = "/h close 4 127.0.0.1 5000 127.0.0.1 6000 0 0\n";
+    struct Case {
+        std::string pkexec;
+        CloseResult result;
+        std::string recorded;
+    };
+    const Case cases[] = {
+        {standIn(0), CloseResult::Closed, asked},
+        {standIn(kHelperCloseGone), CloseResult::Gone, asked},
+        {standIn(kHelperCloseNotPermitted), CloseResult::NotPermitted, asked},
+        {standIn(126), CloseResult::NotPermitted, asked},  // the dialog was dismissed
+        {standIn(127), CloseResult::NotPermitted, asked},  // authentication failed
+        {standIn(kHelperCloseFailed), CloseResult::Failed, asked},
+        {dir.Path() + "/no-pkexec", CloseResult::NotPermitted, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.pkexec);
+        fs::remove(record);
+        EXPECT_EQ(CloseAsAdministrator(c.pkexec, "/h", target).Result, c.result);
+        EXPECT_EQ(Slurp(record), c.recorded);
+    }
 }
 
 }  // namespace
