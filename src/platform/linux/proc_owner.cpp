@@ -19,6 +19,7 @@
 
 #include "core/text_file.h"
 #include "platform/linux/large_arrays.h"
+#include "platform/linux/unique_fd.h"
 
 namespace quorvex {
 
@@ -37,21 +38,6 @@ public:
 
 private:
     DIR *m_dir;
-};
-
-class FdCloser {
-public:
-    explicit FdCloser(int fd) : m_fd(fd) {}
-    ~FdCloser()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FdCloser(const FdCloser &) = delete;
-    FdCloser &operator=(const FdCloser &) = delete;
-
-private:
-    int m_fd;
 };
 
 // A PID or fd number: a directory name of decimal digits only.
@@ -237,12 +223,12 @@ void ScanOne(int procFd, ScanProcess &process, unsigned threads, size_t largeFro
     const int pidDirFd = ::openat(procFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (pidDirFd < 0)
         return;
-    FdCloser closePidDir(pidDirFd);
+    UniqueFd closePidDir(pidDirFd);
     // Fails for a process that is gone or belongs to another user.
     const int fdDirFd = ::openat(pidDirFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fdDirFd < 0)
         return;
-    FdCloser closeFdDir(fdDirFd);
+    UniqueFd closeFdDir(fdDirFd);
     std::vector<uint32_t> fds;
     if (process.Large) {
         fds.swap(process.Fds);

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/linux/unique_fd.h"
+
 namespace quorvex {
 
 namespace {
@@ -23,21 +25,6 @@ constexpr uint32_t kBoundInactive = 13;
 constexpr uint32_t kAllStates = ~(1u << kBoundInactive);
 
 constexpr size_t kReceiveSize = 64 * 1024;
-
-class FdCloser {
-public:
-    explicit FdCloser(int fd) : m_fd(fd) {}
-    ~FdCloser()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FdCloser(const FdCloser &) = delete;
-    FdCloser &operator=(const FdCloser &) = delete;
-
-private:
-    int m_fd;
-};
 
 // tcp_info's two byte counters, where the kernel's tcp_info reaches them
 // (older kernels send a shorter one): tcpi_bytes_acked (bytes sent and
@@ -90,26 +77,43 @@ bool ParseDiagMessage(const uint8_t *payload, size_t size, KernelSocket &out)
     return true;
 }
 
-}  // namespace
+// One request to the sock_diag netlink family: the netlink header and an
+// inet_diag_req_v2 for every state the tables list.
+struct InetDiagMessage {
+    nlmsghdr header;
+    inet_diag_req_v2 request;
+};
 
-std::vector<uint8_t> BuildSockDiagRequest(uint8_t family, uint8_t protocol, uint32_t sequence, bool tcpInfo)
+InetDiagMessage NewInetDiagMessage(uint16_t type, uint16_t flags, uint32_t sequence, uint8_t family,
+                                   uint8_t protocol)
 {
-    struct {
-        nlmsghdr header;
-        inet_diag_req_v2 request;
-    } message;
+    InetDiagMessage message;
     std::memset(&message, 0, sizeof(message));
     message.header.nlmsg_len = sizeof(message);
-    message.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
-    message.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    message.header.nlmsg_type = type;
+    message.header.nlmsg_flags = flags;
     message.header.nlmsg_seq = sequence;
     message.request.sdiag_family = family;
     message.request.sdiag_protocol = protocol;
     message.request.idiag_states = kAllStates;
-    if (tcpInfo)
-        message.request.idiag_ext = 1u << (INET_DIAG_INFO - 1);
+    return message;
+}
+
+std::vector<uint8_t> BytesOf(const InetDiagMessage &message)
+{
     const auto *bytes = reinterpret_cast<const uint8_t *>(&message);
     return std::vector<uint8_t>(bytes, bytes + sizeof(message));
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildSockDiagRequest(uint8_t family, uint8_t protocol, uint32_t sequence, bool tcpInfo)
+{
+    InetDiagMessage message = NewInetDiagMessage(SOCK_DIAG_BY_FAMILY, NLM_F_REQUEST | NLM_F_DUMP, sequence, family,
+                                                 protocol);
+    if (tcpInfo)
+        message.request.idiag_ext = 1u << (INET_DIAG_INFO - 1);
+    return BytesOf(message);
 }
 
 DumpStatus ParseSockDiagReply(const uint8_t *data, size_t size, std::vector<KernelSocket> &out, int *error)
@@ -154,7 +158,7 @@ bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &ou
         error = errno;
         return false;
     }
-    FdCloser closer(fd);
+    UniqueFd closer(fd);
 
     sockaddr_nl kernel;
     std::memset(&kernel, 0, sizeof(kernel));
@@ -195,18 +199,8 @@ bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &ou
 
 std::vector<uint8_t> BuildSockDestroyRequest(const SocketToDestroy &target, uint32_t sequence)
 {
-    struct {
-        nlmsghdr header;
-        inet_diag_req_v2 request;
-    } message;
-    std::memset(&message, 0, sizeof(message));
-    message.header.nlmsg_len = sizeof(message);
-    message.header.nlmsg_type = SOCK_DESTROY;
-    message.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_ACK;
-    message.header.nlmsg_seq = sequence;
-    message.request.sdiag_family = target.Family;
-    message.request.sdiag_protocol = IPPROTO_TCP;
-    message.request.idiag_states = kAllStates;
+    InetDiagMessage message =
+        NewInetDiagMessage(SOCK_DESTROY, NLM_F_REQUEST | NLM_F_ACK, sequence, target.Family, IPPROTO_TCP);
     message.request.id.idiag_sport = htons(target.LocalPort);
     message.request.id.idiag_dport = htons(target.RemotePort);
     std::memcpy(message.request.id.idiag_src, target.Local, 16);
@@ -216,8 +210,7 @@ std::vector<uint8_t> BuildSockDestroyRequest(const SocketToDestroy &target, uint
     const bool known = target.Cookie != 0;
     message.request.id.idiag_cookie[0] = known ? static_cast<uint32_t>(target.Cookie) : INET_DIAG_NOCOOKIE;
     message.request.id.idiag_cookie[1] = known ? static_cast<uint32_t>(target.Cookie >> 32) : INET_DIAG_NOCOOKIE;
-    const auto *bytes = reinterpret_cast<const uint8_t *>(&message);
-    return std::vector<uint8_t>(bytes, bytes + sizeof(message));
+    return BytesOf(message);
 }
 
 int ParseAck(const uint8_t *data, size_t size)
@@ -238,7 +231,7 @@ int DestroySocket(const SocketToDestroy &target)
     const int fd = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
     if (fd < 0)
         return errno;
-    FdCloser closer(fd);
+    UniqueFd closer(fd);
     sockaddr_nl kernel;
     std::memset(&kernel, 0, sizeof(kernel));
     kernel.nl_family = AF_NETLINK;
