@@ -11,7 +11,7 @@ const ColumnInfo &GetColumnInfo(int column)
         {"进程ID", 24, false},   {"进程", 120, true},     {"安全等级", 80, false},
         {"协议", 60, true},      {"本地IP", 100, true},   {"本地端口", 80, true},
         {"目标IP", 130, true},   {"目标端口", 110, true}, {"状态", 80, true},
-        {"管理", 40, true},      {"文件路径", 260, false}, {"文件说明", 150, false},
+        {"管理", 40, true, true},      {"文件路径", 260, false}, {"文件说明", 150, false},
         {"公司", 80, false},     {"备注", 50, false},
     };
     static const ColumnInfo none = {"", 0, false};

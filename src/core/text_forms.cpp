@@ -38,6 +38,17 @@ std::string UpperAscii(std::string_view text)
 
 namespace {
 SystemTextEncoder g_encoder = nullptr;
+SystemTextDecoder g_decoder = nullptr;
+}  // namespace
+
+void SetSystemTextDecoder(SystemTextDecoder decoder)
+{
+    g_decoder = decoder;
+}
+
+std::string Utf8FromSystemText(std::string_view systemText)
+{
+    return g_decoder ? g_decoder(systemText) : std::string(systemText);
 }
 
 void SetSystemTextEncoder(SystemTextEncoder encoder)

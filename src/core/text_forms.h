@@ -27,4 +27,12 @@ using SystemTextEncoder = std::string (*)(std::string_view utf8);
 void SetSystemTextEncoder(SystemTextEncoder encoder);
 std::string SystemText(std::string_view utf8);
 
+// The way back, for texts that leave the program as UTF-8 (message boxes,
+// quorvex-list's output): record texts and error messages in the system's
+// encoding. The identity unless a platform installs a decoder at start
+// (Windows: from the ANSI code page).
+using SystemTextDecoder = std::string (*)(std::string_view systemText);
+void SetSystemTextDecoder(SystemTextDecoder decoder);
+std::string Utf8FromSystemText(std::string_view systemText);
+
 }  // namespace quorvex
