@@ -22,6 +22,28 @@ if [ -z "${QUORVEX_OWN_NETNS:-}" ] && command -v unshare >/dev/null 2>&1; then
     done
 fi
 
+# The window's tests need a display: an Xvfb of the suite's own, on a free
+# display number that it picks itself (-displayfd), inside the namespace
+# above, stopped again at the end. The test programs reach it through
+# QUORVEX_WINE_DISPLAY (cmake/wine-run.sh); the user's DISPLAY is never used.
+xvfb_pid=
+if command -v Xvfb >/dev/null 2>&1; then
+    displayfd=$(mktemp "${TMPDIR:-/tmp}/quorvex-xvfb.XXXXXX")
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfd" </dev/null >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$displayfd" ] && break
+        sleep 0.1
+    done
+    if [ -s "$displayfd" ]; then
+        QUORVEX_WINE_DISPLAY=":$(head -n1 "$displayfd")"
+        export QUORVEX_WINE_DISPLAY
+    else
+        echo "wine-ctest.sh: Xvfb did not start; the window's tests will fail" >&2
+    fi
+    rm -f "$displayfd"
+fi
+
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 # No desktop menus or file associations for the test prefix in the user's
@@ -29,7 +51,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true' EXIT
+trap 'wineserver -k 2>/dev/null || true; [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true' EXIT
 # A server that a hung or interrupted run left behind still serves the
 # prefix, together with whatever Wine processes it kept (a conhost.exe that
 # holds some pipe open), and `wineserver -p` would refuse to start a second

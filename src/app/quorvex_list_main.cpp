@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/endpoint_text.h"
+#include "platform/console_output.h"
 #include "platform/platform.h"
 #include "platform/process_limits.h"
 
@@ -24,7 +25,8 @@ const char kUsage[] =
     "Inside a field a backslash, tab, newline or carriage return is written\n"
     "as \\\\, \\t, \\n or \\r, and any other control character (0x00-0x1F,\n"
     "0x7F) as \\x and two hex digits, such as \\x1b. Other bytes pass as they\n"
-    "are.\n"
+    "are. On Windows the texts are converted from the ANSI code page to\n"
+    "UTF-8, and a console shows UTF-8 while the program runs.\n"
     "\n"
     "  -H, --no-header  leaves out the header line of the tab-separated form.\n"
     "  --json           a JSON array of objects (UTF-8) with the keys:\n"
@@ -90,6 +92,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    quorvex::UseUtf8Console();
     BufferedWriter writer;
     bool ok = true;
     bool first = true;
@@ -105,9 +108,9 @@ int main(int argc, char **argv)
         for (const quorvex::File_Rec &rec : *records) {
             if (json) {
                 writer.Buffer() += first ? "\n" : ",\n";
-                quorvex::AppendEndpointJson(writer.Buffer(), protocol, rec);
+                quorvex::AppendEndpointJson(writer.Buffer(), protocol, quorvex::WithUtf8Texts(rec));
             } else {
-                quorvex::AppendEndpointLine(writer.Buffer(), protocol, rec);
+                quorvex::AppendEndpointLine(writer.Buffer(), protocol, quorvex::WithUtf8Texts(rec));
             }
             first = false;
             ok = writer.FlushIfFull() && ok;

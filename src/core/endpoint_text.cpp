@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/text_forms.h"
+
 namespace quorvex {
 
 namespace {
@@ -195,6 +197,15 @@ void AppendEndpointJson(std::string &out, std::string_view protocol, const File_
     text("description", rec.FileDescription);
     text("company", rec.CompanyName);
     out += '}';
+}
+
+File_Rec WithUtf8Texts(const File_Rec &rec)
+{
+    File_Rec converted = rec;
+    for (std::string *text : {&converted.ProcessName, &converted.ProcessPath, &converted.FileDescription,
+                              &converted.CompanyName})
+        *text = Utf8FromSystemText(*text);
+    return converted;
 }
 
 }  // namespace quorvex

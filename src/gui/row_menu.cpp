@@ -13,20 +13,21 @@ RowMenu::RowMenu(const RowMenuState &state, QWidget *parent)
       m_opener([](QMenu *menu, QPoint pos) { menu->exec(pos); }), m_cursor([] { return QCursor::pos(); })
 {
     m_menu->setObjectName(QStringLiteral("PmTree"));
-    m_procInfo = m_menu->addAction(FromFixedText(texts::ProcInfoItem));
-    m_menu->addSeparator();
-    m_endProc = m_menu->addAction(FromFixedText(texts::EndProcItem));
-    m_menu->addSeparator();
-    m_copy = m_menu->addAction(FromFixedText(texts::CopyItem));
-    m_locate = m_menu->addAction(FromFixedText(texts::LocateItem));
-    m_property = m_menu->addAction(FromFixedText(texts::PropertyItem));
-    const std::pair<QAction *, RowCommand> items[] = {{m_procInfo, RowCommand::ProcInfo},
-                                                      {m_endProc, RowCommand::EndProc},
-                                                      {m_copy, RowCommand::Copy},
-                                                      {m_locate, RowCommand::Locate},
-                                                      {m_property, RowCommand::Property}};
-    for (const auto &[action, command] : items)
-        connect(action, &QAction::triggered, this, [this, command = command] { emit commandChosen(command); });
+    for (const RowMenuItem &item : RowMenuItems) {
+        if (item.Separator) {
+            m_menu->addSeparator();
+            continue;
+        }
+        QAction *action = m_menu->addAction(FromFixedText(item.Caption));
+        connect(action, &QAction::triggered, this, [this, command = item.Command] { emit commandChosen(command); });
+        switch (item.Command) {
+        case RowCommand::ProcInfo: m_procInfo = action; break;
+        case RowCommand::EndProc: m_endProc = action; break;
+        case RowCommand::Copy: m_copy = action; break;
+        case RowCommand::Locate: m_locate = action; break;
+        case RowCommand::Property: m_property = action; break;
+        }
+    }
     syncActions();
 }
 

@@ -51,11 +51,11 @@ signals:
 private:
     const RowMenuState &m_state;
     QMenu *m_menu;
-    QAction *m_procInfo;
-    QAction *m_endProc;
-    QAction *m_copy;
-    QAction *m_locate;
-    QAction *m_property;
+    QAction *m_procInfo = nullptr;
+    QAction *m_endProc = nullptr;
+    QAction *m_copy = nullptr;
+    QAction *m_locate = nullptr;
+    QAction *m_property = nullptr;
     Opener m_opener;
     CursorSource m_cursor;
 };

@@ -225,4 +225,22 @@ std::string Utf8ToAnsi(std::string_view utf8)
     return ansi;
 }
 
+std::string AnsiToUtf8(std::string_view ansi)
+{
+    if (ansi.empty())
+        return {};
+    const int length = static_cast<int>(ansi.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+    if (wide <= 0)
+        return std::string(ansi);
+    std::wstring utf16(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, utf16.data(), wide);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::string(ansi);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
 }  // namespace quorvex::win

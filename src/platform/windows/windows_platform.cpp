@@ -218,13 +218,20 @@ std::string EncodeForSystem(std::string_view utf8)
     return win::Utf8ToAnsi(utf8);
 }
 
+std::string DecodeFromSystem(std::string_view ansi)
+{
+    return win::AnsiToUtf8(ansi);
+}
+
 }  // namespace
 
 std::unique_ptr<Platform> CreatePlatform()
 {
     // Records hold ANSI code page text, as the A functions give it; fixed
-    // texts written in UTF-8 are converted on their way into a record.
+    // texts written in UTF-8 are converted on their way into a record, and
+    // record texts on their way out as UTF-8.
     SetSystemTextEncoder(&EncodeForSystem);
+    SetSystemTextDecoder(&DecodeFromSystem);
     return std::make_unique<WindowsPlatform>();
 }
 

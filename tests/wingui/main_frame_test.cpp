@@ -1,0 +1,448 @@
+// The main window on Windows, made for real over the fake platform and read
+// back through Win32 messages: what the user sees and what a click does.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <windowsx.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/columns.h"
+#include "core/fixed_texts.h"
+#include "core/prompts.h"
+#include "core/shell_actions.h"
+#include "core/version_tag.h"
+#include "core/window_layout.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/platform.h"
+#include "wingui/app_start.h"
+#include "wingui/main_frame.h"
+#include "wingui/proc_info_dialog.h"
+#include "wingui/win_text.h"
+#include "wingui/win_ui.h"
+
+using namespace quorvex;
+using layout::BarControl;
+
+namespace {
+
+struct RecordingPrompts : Prompts {
+    std::vector<std::string> Log;
+    bool Answer = true;
+    void ShowMessage(const std::string &text) override { Log.push_back("message:" + text); }
+    bool AskYesNo(const std::string &text, bool defaultNo) override
+    {
+        Log.push_back("ask:" + text + (defaultNo ? ":no" : ":yes"));
+        return Answer;
+    }
+    void ReportError(const std::string &text) override { Log.push_back("error:" + text); }
+};
+
+struct RecordingShell : ShellActions {
+    std::vector<std::string> Log;
+    bool OpenUrl(const std::string &url) override
+    {
+        Log.push_back("url:" + url);
+        return true;
+    }
+    void OpenFile(const std::string &path) override { Log.push_back("file:" + path); }
+    void ShowInFileManager(const std::string &path) override { Log.push_back("show:" + path); }
+    void ShowProperties(const std::string &path) override { Log.push_back("props:" + path); }
+};
+
+const char *SysDir = "C:\\windows\\system32";
+
+struct Window : ::testing::Test {
+    FakePlatform platform;
+    RecordingPrompts prompts;
+    RecordingShell shell;
+    std::unique_ptr<MainFrame> frame;
+
+    void SetUp() override
+    {
+        platform.SysDir = SysDir;
+        platform.ExePath = "C:\\quorvex\\quorvex.exe";
+        platform.Tables.TcpRecs = {
+            FakeTcp("10.0.0.1", 80, "10.0.0.9", 5000, 5, 30, "gamma.exe", "C:\\apps\\gamma.exe"),
+            FakeTcp("10.0.0.1", 81, "10.0.0.9", 5001, 2, 10, "alpha.exe", "C:\\windows\\system32\\alpha.exe"),
+        };
+        platform.Tables.UdpRecs = {FakeUdp("0.0.0.0", 53, 20, "beta.exe", ""),
+                                   FakeUdp("0.0.0.0", 68, 40, "delta.exe", "C:\\apps\\delta.exe")};
+    }
+
+    void Make(const std::function<void(MainFrame &)> &beforeCreate = {})
+    {
+        frame = std::make_unique<MainFrame>(platform, prompts, shell, WindowsMainOptions());
+        if (beforeCreate)
+            beforeCreate(*frame);
+        ASSERT_TRUE(frame->Create(nullptr));
+        ShowWindow(frame->Handle(), SW_SHOWNORMAL);
+        Pump();
+    }
+
+    void TearDown() override
+    {
+        if (frame && frame->Handle())
+            DestroyWindow(frame->Handle());
+        frame.reset();
+        Pump();
+    }
+
+    static void Pump()
+    {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+
+    // The place of a control relative to the main window's client area.
+    RECT ClientPlace(HWND control) const
+    {
+        RECT place;
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, frame->Handle(), reinterpret_cast<POINT *>(&place), 2);
+        return place;
+    }
+
+    int ItemOf(int column) const
+    {
+        const auto &shown = frame->ShownColumns();
+        return static_cast<int>(std::find(shown.begin(), shown.end(), column) - shown.begin());
+    }
+
+    // Centre of a column's header item, in header coordinates.
+    LPARAM HeaderPoint(int column) const
+    {
+        RECT item{};
+        SendMessageW(frame->HeaderHandle(), HDM_GETITEMRECT, ItemOf(column), reinterpret_cast<LPARAM>(&item));
+        return MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    }
+
+    // Centre of a cell of the list, in list coordinates.
+    LPARAM CellPoint(int row, int column) const
+    {
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        SendMessageW(frame->ListHandle(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+        RECT item{};
+        SendMessageW(frame->HeaderHandle(), HDM_GETITEMRECT, ItemOf(column), reinterpret_cast<LPARAM>(&item));
+        return MAKELPARAM(bounds.left + (item.left + item.right) / 2, (bounds.top + bounds.bottom) / 2);
+    }
+
+    void Click(HWND window, UINT down, UINT up, LPARAM at) const
+    {
+        SendMessageW(window, down, down == WM_RBUTTONDOWN ? MK_RBUTTON : MK_LBUTTON, at);
+        SendMessageW(window, up, 0, at);
+    }
+
+    std::wstring CellText(int row, int column) const
+    {
+        wchar_t buffer[512] = {};
+        LVITEMW item{};
+        item.iSubItem = ItemOf(column);
+        item.pszText = buffer;
+        item.cchTextMax = 512;
+        SendMessageW(frame->ListHandle(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        return buffer;
+    }
+
+    int RowOf(const std::string &processName) const
+    {
+        for (int row = 0; row < frame->List().RowCount(); ++row)
+            if (frame->List().Record(row).ProcessName == processName)
+                return row;
+        return -1;
+    }
+};
+
+std::wstring Wide(const std::string &utf8)
+{
+    return win::WideFromUtf8(utf8);
+}
+
+}  // namespace
+
+// Also run with the ANSI code page 1252 (ctest: wingui_caption_cp1252),
+// which has no Chinese characters: the caption must not pass through it.
+TEST_F(Window, CaptionKeepsItsChineseWhateverTheCodePage)
+{
+    // The run that holds the fix says which code page it expects to be in.
+    if (const char *expected = std::getenv("QUORVEX_EXPECT_ACP"))
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    Make();
+    EXPECT_EQ(win::WindowText(frame->Handle()), Wide(ReplaceVersionTag(texts::InitialCaption, texts::Version)))
+        << "ANSI code page " << GetACP();
+    wchar_t className[64] = {};
+    GetClassNameW(frame->Handle(), className, 64);
+    EXPECT_STREQ(className, L"QuorvexMainWindow");
+}
+
+TEST_F(Window, ControlsSitWhereTheLayoutPutsThem)
+{
+    Make();
+    if (frame->Dpi() != 96)
+        GTEST_SKIP() << "the places are those of 96 dpi; this display has " << frame->Dpi();
+    RECT client;
+    GetClientRect(frame->Handle(), &client);
+    EXPECT_EQ(client.right, layout::ClientWidth);
+    EXPECT_EQ(client.bottom, layout::ClientHeight);
+    const int bottomBar = layout::ClientHeight - layout::BottomBarHeight;
+    for (const layout::ControlPlace &place : layout::BarControls) {
+        if (place.Width == 0)
+            continue;  // as wide as its text
+        const RECT at = ClientPlace(frame->ControlHandle(place.Id));
+        const int left = place.FromRight ? layout::ClientWidth - place.Left : place.Left;
+        const int top = (place.InBar == layout::Bar::Top ? 0 : bottomBar) + place.Top;
+        EXPECT_EQ(std::vector<long>({at.left, at.top, at.right - at.left, at.bottom - at.top}),
+                  std::vector<long>({left, top, place.Width, place.Height}))
+            << place.Name;
+        EXPECT_FALSE(win::WindowText(frame->ControlHandle(place.Id)).empty()) << place.Name;
+    }
+    EXPECT_EQ(win::WindowText(frame->ControlHandle(BarControl::CBShowLocal)), Wide(texts::ShowLocalBox));
+    EXPECT_EQ(win::WindowText(frame->ControlHandle(BarControl::BTNEndPro)), Wide(texts::EndProcessButton));
+    const RECT list = ClientPlace(frame->ListHandle());
+    EXPECT_EQ(std::vector<long>({list.left, list.top, list.right, list.bottom}),
+              std::vector<long>({0, layout::TopBarHeight, layout::ClientWidth, bottomBar}));
+    // The counters after the first fill: four rows, three programs with a path.
+    EXPECT_EQ(win::WindowText(frame->CounterHandle(true)), L"3");
+    EXPECT_EQ(win::WindowText(frame->CounterHandle(false)), L"4");
+}
+
+TEST_F(Window, ColumnsFollowTheTableAndRowsTheSort)
+{
+    Make();
+    std::vector<int> visible;
+    for (int column = 0; column < ColumnCount; ++column)
+        if (GetColumnInfo(column).VisibleAtStart)
+            visible.push_back(column);
+    EXPECT_EQ(frame->ShownColumns(), visible);
+    HWND header = frame->HeaderHandle();
+    for (int column : visible) {
+        wchar_t caption[64] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = caption;
+        item.cchTextMax = 64;
+        SendMessageW(header, HDM_GETITEMW, ItemOf(column), reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(std::wstring(caption), Wide(GetColumnInfo(column).Caption)) << column;
+        EXPECT_EQ(SendMessageW(frame->ListHandle(), LVM_GETCOLUMNWIDTH, ItemOf(column), 0),
+                  layout::Scale(GetColumnInfo(column).Width, frame->Dpi()))
+            << column;
+    }
+    ASSERT_EQ(SendMessageW(frame->ListHandle(), LVM_GETITEMCOUNT, 0, 0), 4);
+    std::vector<std::wstring> names;
+    for (int row = 0; row < 4; ++row)
+        names.push_back(CellText(row, ColProcess));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"alpha.exe", L"beta.exe", L"delta.exe", L"gamma.exe"}));
+    EXPECT_EQ(CellText(1, ColState), L"");
+
+    // The file-detail columns follow their box, right of the manage column.
+    SendMessageW(frame->ControlHandle(BarControl::CBShowInfo), BM_CLICK, 0, 0);
+    EXPECT_EQ(ItemOf(ColPath), ItemOf(ColManage) + 1);
+    EXPECT_EQ(CellText(3, ColPath), L"C:\\apps\\gamma.exe");
+    SendMessageW(frame->ControlHandle(BarControl::CBShowInfo), BM_CLICK, 0, 0);
+    EXPECT_EQ(frame->ShownColumns(), visible);
+}
+
+TEST_F(Window, HeaderClickSortsAndAReleaseElsewhereGivesNoColumn)
+{
+    Make();
+    HWND header = frame->HeaderHandle();
+    auto glyph = [&](int column) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        SendMessageW(header, HDM_GETITEMW, ItemOf(column), reinterpret_cast<LPARAM>(&item));
+        return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+    };
+    EXPECT_EQ(glyph(ColProcess), HDF_SORTUP);
+
+    Click(header, WM_LBUTTONDOWN, WM_LBUTTONUP, HeaderPoint(ColLocalPort));
+    EXPECT_EQ(frame->List().SortColumn(), ColLocalPort);
+    EXPECT_EQ(frame->List().Direction(), SortDirection::Descending);
+    EXPECT_EQ(glyph(ColLocalPort), HDF_SORTDOWN);
+    EXPECT_EQ(CellText(0, ColLocalPort), L"81");
+
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, HeaderPoint(ColProtocol));
+    SendMessageW(header, WM_LBUTTONUP, 0, HeaderPoint(ColLocalIp));
+    EXPECT_EQ(frame->List().SortColumn(), NoColumn);
+    EXPECT_EQ(frame->List().Direction(), SortDirection::Ascending);
+    EXPECT_EQ(glyph(ColLocalPort), 0);
+    EXPECT_EQ(CellText(0, ColLocalPort), L"81");  // the order stays
+
+    // The manage column's header changes nothing, and its width is fixed.
+    Click(header, WM_LBUTTONDOWN, WM_LBUTTONUP, HeaderPoint(ColManage));
+    EXPECT_EQ(frame->List().SortColumn(), NoColumn);
+    SendMessageW(frame->ListHandle(), LVM_SETCOLUMNWIDTH, ItemOf(ColManage), MAKELPARAM(90, 0));
+    EXPECT_EQ(SendMessageW(frame->ListHandle(), LVM_GETCOLUMNWIDTH, ItemOf(ColManage), 0),
+              layout::Scale(GetColumnInfo(ColManage).Width, frame->Dpi()));
+}
+
+TEST_F(Window, SelectedRowIsGreenInTheListsOwnPainting)
+{
+    Make();
+    const int row = RowOf("delta.exe");
+    Click(frame->ListHandle(), WM_LBUTTONDOWN, WM_LBUTTONUP, CellPoint(row, ColProtocol));
+    EXPECT_EQ(frame->List().SelectedRow(), row);
+    // The focus elsewhere in the window: the row stays green.
+    SetFocus(frame->ControlHandle(BarControl::CBShowLocal));
+
+    HWND list = frame->ListHandle();
+    RECT client;
+    GetClientRect(list, &client);
+    HDC screen = GetDC(list);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    auto pixel = [&](int r, int column, int dx) {
+        const LPARAM at = CellPoint(r, column);
+        RECT cell{};
+        SendMessageW(frame->HeaderHandle(), HDM_GETITEMRECT, ItemOf(column), reinterpret_cast<LPARAM>(&cell));
+        return GetPixel(memory, cell.right - dx, GET_Y_LPARAM(at));
+    };
+    EXPECT_EQ(pixel(row, ColRemoteIp, 3), win::ColourRef(layout::SelectedRowColour));
+    EXPECT_EQ(pixel(row, ColManage, 2), win::ColourRef(layout::SelectedRowColour));  // right of the icon
+    EXPECT_EQ(pixel(row == 0 ? 1 : 0, ColRemoteIp, 3), RGB(255, 255, 255));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(list, screen);
+}
+
+TEST_F(Window, RowMenuEnablesItsItemsByTheRowsPath)
+{
+    Make();
+    struct Case {
+        const char *process;
+        std::set<RowCommand> enabled;
+    };
+    const Case cases[] = {
+        {"beta.exe", {RowCommand::Copy}},
+        {"gamma.exe",
+         {RowCommand::ProcInfo, RowCommand::EndProc, RowCommand::Copy, RowCommand::Locate, RowCommand::Property}},
+    };
+    for (const Case &c : cases) {
+        std::set<RowCommand> enabled;
+        int items = 0;
+        frame->TrackMenu = [&](HMENU menu, POINT) -> UINT {
+            items = GetMenuItemCount(menu);
+            for (const RowMenuItem &item : RowMenuItems)
+                if (!item.Separator &&
+                    !(GetMenuState(menu, MainFrame::MenuId(item.Command), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)))
+                    enabled.insert(item.Command);
+            return 0;
+        };
+        Click(frame->ListHandle(), WM_RBUTTONDOWN, WM_RBUTTONUP, CellPoint(RowOf(c.process), ColLocalIp));
+        EXPECT_EQ(items, static_cast<int>(std::size(RowMenuItems))) << c.process;
+        EXPECT_EQ(enabled, c.enabled) << c.process;
+        EXPECT_EQ(frame->List().FocusedRow(), RowOf(c.process));
+    }
+}
+
+TEST_F(Window, CheckBoxChangesTheSettingsFile)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("quorvex-wingui-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    platform.ExePath = (dir / "quorvex.exe").string();
+    Make([](MainFrame &f) { BindSettingsFile(f.Controller()); });
+    SendMessageW(frame->ControlHandle(BarControl::CBAutoRefresh), BM_CLICK, 0, 0);
+    EXPECT_TRUE(frame->Controller().AutoRefresh());
+    std::stringstream text;
+    {
+        std::ifstream file(dir / "Quorvex.ini", std::ios::binary);
+        text << file.rdbuf();
+    }
+    EXPECT_EQ(text.str(), "[Set]\r\nAutoRefresh=1\r\n");
+    EXPECT_TRUE(prompts.Log.empty());
+    DestroyWindow(frame->Handle());
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(Window, EndProcessAsksThroughThePromptsAndRefreshes)
+{
+    struct Case {
+        const char *process;
+        bool answer;
+        std::vector<std::string> prompts;
+        size_t terminated;
+    };
+    const Case cases[] = {
+        {"alpha.exe", false, {std::string("ask:") + texts::EndSystemConfirmMsg + ":no"}, 0},
+        {"alpha.exe", true, {std::string("ask:") + texts::EndSystemConfirmMsg + ":no"}, 1},
+        {"gamma.exe", true, {}, 1},
+        // Its menu had the item disabled: nothing happens.
+        {"beta.exe", true, {}, 0},
+    };
+    Make();
+    for (const Case &c : cases) {
+        prompts.Log.clear();
+        prompts.Answer = c.answer;
+        platform.Terminated.clear();
+        const int snapshots = platform.SnapshotCount;
+        frame->TrackMenu = [](HMENU, POINT) { return MainFrame::MenuId(RowCommand::EndProc); };
+        Click(frame->ListHandle(), WM_RBUTTONDOWN, WM_RBUTTONUP, CellPoint(RowOf(c.process), ColLocalIp));
+        EXPECT_EQ(prompts.Log, c.prompts) << c.process;
+        EXPECT_EQ(platform.Terminated.size(), c.terminated) << c.process;
+        EXPECT_EQ(platform.SnapshotCount - snapshots, static_cast<int>(c.terminated)) << c.process;
+    }
+    // The bottom bar's button acts like the item: the last menu was for a
+    // row without a path, so it does nothing now.
+    prompts.Log.clear();
+    SendMessageW(frame->ControlHandle(BarControl::BTNEndPro), BM_CLICK, 0, 0);
+    EXPECT_TRUE(prompts.Log.empty());
+}
+
+TEST_F(Window, DetailsDialogShowsTheRowsTexts)
+{
+    Make();
+    const int row = RowOf("gamma.exe");
+    const ProcInfoTexts expected = MakeProcInfoTexts(frame->List().Record(row));
+    std::vector<std::wstring> shown;
+    std::wstring caption;
+    RECT client{};
+    frame->OnProcInfoShown = [&](HWND dialog) {
+        caption = win::WindowText(dialog);
+        GetClientRect(dialog, &client);
+        for (layout::InfoControl control : {layout::InfoControl::LabExe, layout::InfoControl::LabExeDes,
+                                            layout::InfoControl::LabPID, layout::InfoControl::Labcomp,
+                                            layout::InfoControl::EPath, layout::InfoControl::BTNOK})
+            shown.push_back(win::WindowText(GetDlgItem(dialog, ProcInfoControlId(control))));
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+    // A double click on the row: the details item, enabled since start.
+    SendMessageW(frame->ListHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, CellPoint(row, ColLocalIp));
+    SendMessageW(frame->ListHandle(), WM_LBUTTONUP, 0, CellPoint(row, ColLocalIp));
+    EXPECT_EQ(caption, Wide(texts::ProcInfoCaption));
+    EXPECT_EQ(shown, (std::vector<std::wstring>{win::WideFromAnsi(expected.Exe), win::WideFromAnsi(expected.ExeDes),
+                                                win::WideFromAnsi(expected.Pid), win::WideFromAnsi(expected.Comp),
+                                                win::WideFromAnsi(expected.Path), Wide(texts::ProcInfoOkButton)}));
+    if (frame->Dpi() == 96) {
+        EXPECT_EQ(client.right, layout::ProcInfoWidth);
+        EXPECT_EQ(client.bottom, layout::ProcInfoHeight);
+    }
+}
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    CreatePlatform();  // the system's text conversions, as quorvex.exe has them
+    const int result = RUN_ALL_TESTS();
+    CoUninitialize();
+    return result;
+}
