@@ -67,7 +67,8 @@ HWND ConnectionListView::Create(HWND parent, int id, int dpi)
             InsertColumn(column);
     }
     m_rows.SetObserver(this);
-    SetItemCount(m_rows.RowCount());
+    m_count = m_rows.RowCount();
+    SyncItemCount();
     ShowSort(m_rows.SortColumn(), m_rows.Direction());
     return m_list;
 }
@@ -196,20 +197,56 @@ void ConnectionListView::ShowSort(int column, SortDirection direction)
     InvalidateRect(m_header, nullptr, FALSE);
 }
 
-void ConnectionListView::SetItemCount(int count)
+void ConnectionListView::SyncItemCount()
 {
-    m_count = count;
-    SendMessageW(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    if (m_shownCount != m_count) {
+        m_shownCount = m_count;
+        SendMessageW(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(m_count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    }
+    if (m_movedFrom < 0 && m_changed.empty())
+        return;
+    // One look at what is visible for all the runs the notices named.
+    const int top = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
+    const int bottom = std::min(top + static_cast<int>(SendMessageW(m_list, LVM_GETCOUNTPERPAGE, 0, 0)), m_count - 1);
+    const int movedFrom = m_movedFrom;
+    m_movedFrom = -1;
+    if (movedFrom >= 0)
+        InvalidateFrom(movedFrom);
+    for (const auto &[first, last] : m_changed) {
+        const int from = std::max(first, top);
+        const int to = std::min({last, bottom, movedFrom >= 0 ? movedFrom - 1 : last});
+        if (from <= to)
+            SendMessageW(m_list, LVM_REDRAWITEMS, static_cast<WPARAM>(from), static_cast<LPARAM>(to));
+    }
+    m_changed.clear();
+}
+
+int ConnectionListView::RowTop(int row) const
+{
+    // From the top row's place: the list view may not count `row` yet.
+    const int top = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
+    RECT header{};
+    if (m_header)
+        GetWindowRect(m_header, &header);
+    const int height = layout::Scale(layout::RowHeight, m_dpi);
+    return (header.bottom - header.top) + (row - top) * height;
+}
+
+void ConnectionListView::InvalidateFrom(int row)
+{
+    RECT client;
+    GetClientRect(m_list, &client);
+    client.top = std::max(client.top, static_cast<LONG>(RowTop(row)));
+    if (client.top < client.bottom)
+        InvalidateRect(m_list, &client, TRUE);
 }
 
 void ConnectionListView::RedrawRows(int first, int last)
 {
-    const int top = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
-    const int bottom = top + static_cast<int>(SendMessageW(m_list, LVM_GETCOUNTPERPAGE, 0, 0));
-    const int from = std::max(first, top);
-    const int to = std::min({last, bottom, m_count - 1});
-    if (from <= to)
-        SendMessageW(m_list, LVM_REDRAWITEMS, static_cast<WPARAM>(from), static_cast<LPARAM>(to));
+    if (first > last)
+        return;
+    m_changed.emplace_back(first, last);
+    SyncItemCount();
 }
 
 void ConnectionListView::RedrawRow(int row)
@@ -220,12 +257,18 @@ void ConnectionListView::RedrawRow(int row)
 
 void ConnectionListView::Repaint()
 {
+    SyncItemCount();
     if (m_list)
-        InvalidateRect(m_list, nullptr, TRUE);
+        InvalidateRect(m_list, nullptr, FALSE);
 }
 
-// Rows from `first` on have moved (or are gone): everything from that row's
-// place down to the bottom, so that rows no longer there are wiped as well.
+// A refresh removes rows in many runs, inserts some and changes others: the
+// list view follows in one step, before the control is next asked anything
+// (SyncItemCount), since each change of its count redraws its scroll bar
+// and each redraw request is a call to the window server. The rows from
+// the first one that moved down have moved or are gone and are redrawn, the
+// place of rows no longer there wiped as well; above it only the visible
+// rows of changed runs are redrawn, and the rest are left alone.
 void ConnectionListView::RowsAboutToBeRemoved(int first, int last)
 {
     m_pendingFirst = first;
@@ -234,22 +277,9 @@ void ConnectionListView::RowsAboutToBeRemoved(int first, int last)
 
 void ConnectionListView::RowsRemoved()
 {
-    SetItemCount(m_count - m_pendingCount);
-    RECT client;
-    GetClientRect(m_list, &client);
-    RECT row{};
-    const int top = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
-    if (m_pendingFirst >= top && m_pendingFirst < m_count) {
-        row.left = LVIR_BOUNDS;
-        SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(m_pendingFirst), reinterpret_cast<LPARAM>(&row));
-        client.top = std::max(client.top, row.top);
-    } else if (m_pendingFirst >= m_count && m_count > 0) {
-        row.left = LVIR_BOUNDS;
-        SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(m_count - 1), reinterpret_cast<LPARAM>(&row));
-        client.top = std::max(client.top, row.bottom);
-    }
-    InvalidateRect(m_list, &client, TRUE);
+    m_count -= m_pendingCount;
     m_pendingCount = 0;
+    m_movedFrom = m_movedFrom < 0 ? m_pendingFirst : std::min(m_movedFrom, m_pendingFirst);
 }
 
 void ConnectionListView::RowsAboutToBeInserted(int first, int last)
@@ -260,21 +290,21 @@ void ConnectionListView::RowsAboutToBeInserted(int first, int last)
 
 void ConnectionListView::RowsInserted()
 {
-    SetItemCount(m_count + m_pendingCount);
-    RedrawRows(m_pendingFirst, m_count - 1);
+    m_count += m_pendingCount;
     m_pendingCount = 0;
+    m_movedFrom = m_movedFrom < 0 ? m_pendingFirst : std::min(m_movedFrom, m_pendingFirst);
 }
 
 void ConnectionListView::RowsChanged(int first, int last)
 {
-    RedrawRows(first, last);
+    m_changed.emplace_back(first, last);
 }
 
 void ConnectionListView::LayoutAboutToBeChanged() {}
 
 void ConnectionListView::LayoutChanged(const std::vector<int> &)
 {
-    RedrawRows(0, m_count - 1);
+    m_changed.emplace_back(0, m_count - 1);
 }
 
 void ConnectionListView::SelectionChanged()
@@ -286,23 +316,29 @@ void ConnectionListView::ShowSelection(int selectedRow, int focusedRow)
 {
     if (!m_list)
         return;
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = 0;
-    SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-    if (selectedRow >= 0 && selectedRow < m_count) {
-        item.state = LVIS_SELECTED;
-        SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(selectedRow), reinterpret_cast<LPARAM>(&item));
-    }
-    item.stateMask = LVIS_FOCUSED;
+    SyncItemCount();
+    // Single selection: only the row that has it now needs clearing (a
+    // clear of all rows would visit every row).
+    auto setState = [&](int row, UINT mask, UINT state) {
+        LVITEMW item{};
+        item.stateMask = mask;
+        item.state = state;
+        SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    };
+    const bool selectable = selectedRow >= 0 && selectedRow < m_count;
+    const int selectedNow =
+        static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (selectedNow >= 0 && selectedNow != selectedRow)
+        setState(selectedNow, LVIS_SELECTED, 0);
+    if (selectable && selectedNow != selectedRow)
+        setState(selectedRow, LVIS_SELECTED, LVIS_SELECTED);
+    const int focusedNow =
+        static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (focusedRow >= 0 && focusedRow < m_count) {
-        item.state = LVIS_FOCUSED;
-        SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(focusedRow), reinterpret_cast<LPARAM>(&item));
-    } else {
-        const int current = static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-        item.state = 0;
-        if (current >= 0)
-            SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(current), reinterpret_cast<LPARAM>(&item));
+        if (focusedNow != focusedRow)
+            setState(focusedRow, LVIS_FOCUSED, LVIS_FOCUSED);
+    } else if (focusedNow >= 0) {
+        setState(focusedNow, LVIS_FOCUSED, 0);
     }
     if (m_paintedSelected != selectedRow) {
         RedrawRow(m_paintedSelected);
@@ -393,6 +429,11 @@ LRESULT CALLBACK ConnectionListView::ListProc(HWND window, UINT message, WPARAM 
 
 LRESULT ConnectionListView::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Before the control paints, counts rows for the user or a screen
+    // reader, it counts what the list has.
+    if (message == WM_PAINT || message == WM_GETOBJECT || message == WM_VSCROLL || message == WM_HSCROLL ||
+        (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST))
+        SyncItemCount();
     // The list control's own mouse handling (selecting, rectangles, drags)
     // stays out: the WindowController's rules decide what a click does.
     switch (message) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -103,7 +104,9 @@ private:
     void InsertColumn(int column);
     void RemoveColumn(int column);
     void SetColumnWidth(int item, int width);
-    void SetItemCount(int count);
+    void SyncItemCount();
+    int RowTop(int row) const;
+    void InvalidateFrom(int row);
     void RedrawRows(int first, int last);
     void RedrawRow(int row);
     void UpdateFonts();
@@ -122,7 +125,10 @@ private:
 
     std::vector<int> m_shown;                // model column of each list view column
     std::array<int, ColumnCount> m_widths{}; // pixels at the current dpi, also of hidden columns
-    int m_count = 0;                         // rows the list view counts
+    int m_count = 0;                         // rows of the list, as its notices said
+    int m_shownCount = -1;                   // rows the list view counts
+    int m_movedFrom = -1;                    // first row moved since the last sync, -1: none
+    std::vector<std::pair<int, int>> m_changed;  // runs of changed rows since the last sync
     int m_pendingFirst = 0;                  // the run between an AboutTo and its notice
     int m_pendingCount = 0;
     int m_paintedSelected = -1;              // the row last drawn as selected

@@ -568,6 +568,11 @@ void MainFrame::SetTopmost(bool topmost)
 
 void MainFrame::SetCounters(int appCount, int netCount)
 {
+    // Most refreshes leave the counters as they were.
+    if (appCount == m_appCount && netCount == m_netCount)
+        return;
+    m_appCount = appCount;
+    m_netCount = netCount;
     SetWindowTextW(CounterHandle(true), std::to_wstring(appCount).c_str());
     SetWindowTextW(CounterHandle(false), std::to_wstring(netCount).c_str());
     win::SetAccessibleName(CounterHandle(true), CounterName(texts::AppCountAccessibleName, appCount));

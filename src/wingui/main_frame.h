@@ -125,6 +125,8 @@ private:
     HBRUSH m_barBrush = nullptr;
     HBITMAP m_manage = nullptr;
     bool m_mailVisited = false;
+    int m_appCount = -1;
+    int m_netCount = -1;
 
     std::unique_ptr<ShellIconSource> m_smallSource;
     std::unique_ptr<ShellIconSource> m_largeSource;

@@ -80,8 +80,10 @@ HFONT MakeFont(const char *face, int height, int dpi, bool bold, bool underline)
 
 SIZE TextExtent(HFONT font, const std::wstring &text)
 {
+    // A memory DC of its own: the screen's DC costs a call to the display
+    // server each time.
+    static HDC dc = CreateCompatibleDC(nullptr);
     SIZE size{0, 0};
-    HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     if (text.empty()) {
@@ -90,7 +92,6 @@ SIZE TextExtent(HFONT font, const std::wstring &text)
         size.cy = metrics.tmHeight;
     }
     SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
     return size;
 }
 

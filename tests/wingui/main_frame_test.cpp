@@ -179,8 +179,9 @@ std::wstring Wide(const std::string &utf8)
 TEST_F(Window, CaptionKeepsItsChineseWhateverTheCodePage)
 {
     // The run that holds the fix says which code page it expects to be in.
-    if (const char *expected = std::getenv("QUORVEX_EXPECT_ACP"))
+    if (const char *expected = std::getenv("QUORVEX_EXPECT_ACP")) {
         ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    }
     Make();
     EXPECT_EQ(win::WindowText(frame->Handle()), Wide(ReplaceVersionTag(texts::InitialCaption, texts::Version)))
         << "ANSI code page " << GetACP();
