@@ -1,15 +1,24 @@
 #!/bin/sh
-# Usage: tools/wine-screenshot.sh [OUTPUT.png] [BUILD_DIR]
+# Usage: tools/wine-screenshot.sh [--fake] [OUTPUT.png] [BUILD_DIR]
 # Takes a screenshot of quorvex.exe (from BUILD_DIR, default build-win, as
 # `make build-windows` leaves it) running under Wine on an Xvfb of its own,
 # for reviewers. The program runs with the real Windows platform in the
-# build's Wine prefix and sees Wine's view of this machine's sockets. The
-# picture shows the whole virtual screen; the window sits in its middle.
+# build's Wine prefix and sees Wine's view of this machine's sockets (Wine
+# knows the owners of its own programs' sockets only). With --fake the same
+# window shows 40,000 fake rows with paths instead (quorvex-win-bench --show).
+# The picture shows the whole virtual screen; the window sits in its middle.
 # Needs Xvfb, xdotool and ImageMagick's import (the Makefile's packages).
 set -eu
+program=quorvex.exe
+arguments=
+if [ "${1:-}" = "--fake" ]; then
+    program=quorvex-win-bench.exe
+    arguments=--show
+    shift
+fi
 output=${1:-quorvex-wine.png}
 build=$(cd "${2:-build-win}" && pwd)
-exe="$build/bin/quorvex.exe"
+exe="$build/bin/$program"
 [ -f "$exe" ] || { echo "no $exe: run make build-windows first" >&2; exit 1; }
 
 export WINEPREFIX="$build/wineprefix"
@@ -35,7 +44,8 @@ for _ in $(seq 100); do [ -s "$displayfd" ] && break; sleep 0.1; done
 DISPLAY=":$(head -n1 "$displayfd")"
 export DISPLAY
 
-wine "$exe" </dev/null >/dev/null 2>&1 &
+# shellcheck disable=SC2086
+wine "$exe" $arguments </dev/null >/dev/null 2>&1 &
 wine_pid=$!
 window=
 for _ in $(seq 120); do

@@ -325,6 +325,9 @@ void ConnectionListView::ShowSelection(int selectedRow, int focusedRow)
         item.state = state;
         SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     };
+    // Showing the selection never scrolls (the control may bring a newly
+    // focused row into view): a refresh keeps the top row where it was.
+    const int top = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
     const bool selectable = selectedRow >= 0 && selectedRow < m_count;
     const int selectedNow =
         static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -340,6 +343,9 @@ void ConnectionListView::ShowSelection(int selectedRow, int focusedRow)
     } else if (focusedNow >= 0) {
         setState(focusedNow, LVIS_FOCUSED, 0);
     }
+    const int topNow = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
+    if (topNow != top)
+        SendMessageW(m_list, LVM_SCROLL, 0, (top - topNow) * layout::Scale(layout::RowHeight, m_dpi));
     if (m_paintedSelected != selectedRow) {
         RedrawRow(m_paintedSelected);
         RedrawRow(selectedRow);

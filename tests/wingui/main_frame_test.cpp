@@ -9,6 +9,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -320,6 +321,45 @@ TEST_F(Window, SelectedRowIsGreenInTheListsOwnPainting)
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(list, screen);
+}
+
+// A refresh that removes rows above and below the visible ones and adds new
+// ones: the list view keeps its top row number, and the selection and the
+// focus stay on the record they were on.
+TEST_F(Window, RefreshKeepsSelectionFocusAndScrollPosition)
+{
+    platform.Tables.TcpRecs.clear();
+    platform.Tables.UdpRecs.clear();
+    for (int i = 0; i < 300; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%03d.exe", i);
+        platform.Tables.UdpRecs.push_back(FakeUdp("0.0.0.0", 1000 + i, 100 + i, name, std::string("C:\\") + name));
+    }
+    Make();
+    HWND list = frame->ListHandle();
+    SendMessageW(list, LVM_ENSUREVISIBLE, 200, FALSE);
+    const int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    ASSERT_GT(top, 100);
+    const int chosen = top + 2;
+    Click(list, WM_LBUTTONDOWN, WM_LBUTTONUP, CellPoint(chosen, ColLocalPort));
+    const std::string name = frame->List().Record(chosen).ProcessName;
+
+    auto &udp = platform.Tables.UdpRecs;
+    udp.erase(udp.begin() + 280, udp.end());       // below the visible rows
+    udp.erase(udp.begin() + 10, udp.begin() + 13);  // above them
+    udp.push_back(FakeUdp("0.0.0.0", 9, 7, "zz.exe", "C:\\zz.exe"));
+    SendMessageW(frame->ControlHandle(BarControl::BTNRefresh), BM_CLICK, 0, 0);
+    Pump();
+
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 278);
+    EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), top);
+    const int selected = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int focused = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    ASSERT_EQ(selected, frame->List().SelectedRow());
+    EXPECT_EQ(focused, selected);
+    EXPECT_EQ(frame->List().Record(selected).ProcessName, name);
+    EXPECT_EQ(CellText(selected, ColProcess), Wide(name));
+    EXPECT_EQ(CellText(277, ColProcess), L"zz.exe");
 }
 
 TEST_F(Window, RowMenuEnablesItsItemsByTheRowsPath)
