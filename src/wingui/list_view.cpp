@@ -60,6 +60,7 @@ HWND ConnectionListView::Create(HWND parent, int id, int dpi)
     if (m_header)
         SetWindowSubclass(m_header, &HeaderProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
     UpdateFonts();
+    CreateTooltip();
 
     for (int column = 0; column < ColumnCount; ++column) {
         m_widths[static_cast<size_t>(column)] = layout::Scale(GetColumnInfo(column).Width, m_dpi);
@@ -86,6 +87,72 @@ void ConnectionListView::UpdateFonts()
         DeleteObject(m_headerFont);
     m_font = font;
     m_headerFont = headerFont;
+    if (m_tip)
+        SendMessageW(m_tip, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+}
+
+void ConnectionListView::CreateTooltip()
+{
+    m_tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_list, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    if (!m_tip)
+        return;
+    // One tool, moved to the cell under the mouse; it watches the list's
+    // mouse messages itself (TTF_SUBCLASS) and asks for its text when it
+    // is about to show (TTN_GETDISPINFO).
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = m_list;
+    tool.uId = 1;
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(m_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, 800);
+    SendMessageW(m_tip, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+}
+
+bool ConnectionListView::CellRect(int row, int item, RECT &cell) const
+{
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    RECT header{};
+    if (row < 0 || item < 0 || !m_header ||
+        !SendMessageW(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds)) ||
+        !SendMessageW(m_header, HDM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&header)))
+        return false;
+    cell = {bounds.left + header.left, bounds.top, bounds.left + header.right, bounds.bottom};
+    return true;
+}
+
+std::wstring ConnectionListView::ElidedText(int row, int column, const RECT &cell) const
+{
+    if (row < 0 || row >= m_rows.RowCount())
+        return {};
+    const std::wstring text = win::WideFromAnsi(VTSGetText(&m_rows.Record(row), column));
+    int room = cell.right - cell.left - 2 * layout::Scale(TextPadding, m_dpi);
+    if (column == ColProcess)
+        room -= IconSize + layout::Scale(TextPadding, m_dpi) / 2;
+    return win::TextExtent(m_font, text).cx > room ? text : std::wstring();
+}
+
+void ConnectionListView::TrackTooltip(POINT client)
+{
+    if (!m_tip)
+        return;
+    const int row = RowAt(client);
+    const int column = ColumnAt(client);
+    if (std::make_pair(row, column) == m_tipCell)
+        return;
+    m_tipCell = {row, column};
+    SendMessageW(m_tip, TTM_POP, 0, 0);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = m_list;
+    tool.uId = 1;
+    if (!CellRect(row, ItemOfColumn(column), tool.rect))
+        tool.rect = {0, 0, 0, 0};
+    SendMessageW(m_tip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void ConnectionListView::SetSmallIcons(TImageListEx *icons, HIMAGELIST images)
@@ -468,6 +535,7 @@ LRESULT ConnectionListView::OnListMessage(UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEMOVE:
         if (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))
             return 0;
+        TrackTooltip({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         break;
     case WM_CONTEXTMENU:
         // A right click was answered at its release; only the keyboard's
@@ -499,6 +567,16 @@ LRESULT ConnectionListView::OnListMessage(UINT message, WPARAM wParam, LPARAM lP
         LRESULT result = 0;
         if (header && header->hwndFrom == m_header && OnHeaderNotify(*header, result))
             return result;
+        if (header && header->hwndFrom == m_tip && header->code == TTN_GETDISPINFOW) {
+            // The whole text, only for a cell whose text does not fit.
+            auto &info = *reinterpret_cast<NMTTDISPINFOW *>(lParam);
+            RECT cell{};
+            m_tipText.clear();
+            if (CellRect(m_tipCell.first, ItemOfColumn(m_tipCell.second), cell))
+                m_tipText = ElidedText(m_tipCell.first, m_tipCell.second, cell);
+            info.lpszText = m_tipText.data();
+            return 0;
+        }
         break;
     }
     default:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -110,6 +111,10 @@ private:
     void RedrawRows(int first, int last);
     void RedrawRow(int row);
     void UpdateFonts();
+    void CreateTooltip();
+    void TrackTooltip(POINT client);
+    bool CellRect(int row, int item, RECT &cell) const;
+    std::wstring ElidedText(int row, int column, const RECT &cell) const;
 
     ConnectionList &m_rows;
     WindowController &m_window;
@@ -139,6 +144,9 @@ private:
     bool m_trackingLeave = false;
     bool m_settingWidth = false;
     HeaderMouseRules m_headerClicks;
+    HWND m_tip = nullptr;                    // the whole text of a cell that does not fit
+    std::pair<int, int> m_tipCell{-1, -1};   // row and model column the tooltip is for
+    std::wstring m_tipText;
     POINT m_lastMouse{0, 0};
 };
 
