@@ -362,6 +362,27 @@ TEST_F(Window, RefreshKeepsSelectionFocusAndScrollPosition)
     EXPECT_EQ(CellText(277, ColProcess), L"zz.exe");
 }
 
+// The keyboard: the arrows move the selection, typing searches the column
+// last clicked, the menu key opens the focused row's menu.
+TEST_F(Window, KeysMoveSearchAndOpenTheMenu)
+{
+    Make();
+    HWND list = frame->ListHandle();
+    Click(list, WM_LBUTTONDOWN, WM_LBUTTONUP, CellPoint(0, ColProcess));
+    SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(frame->List().SelectedRow(), 1);
+    EXPECT_EQ(frame->List().FocusedRow(), 1);
+    SendMessageW(list, WM_CHAR, L'g', 0);
+    EXPECT_EQ(frame->List().Record(frame->List().SelectedRow()).ProcessName, "gamma.exe");
+    int opened = 0;
+    frame->TrackMenu = [&](HMENU, POINT) -> UINT {
+        ++opened;
+        return 0;
+    };
+    SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+    EXPECT_EQ(opened, 1);
+}
+
 TEST_F(Window, RowMenuEnablesItsItemsByTheRowsPath)
 {
     Make();
