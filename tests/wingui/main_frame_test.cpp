@@ -222,6 +222,31 @@ TEST_F(Window, ControlsSitWhereTheLayoutPutsThem)
     EXPECT_EQ(win::WindowText(frame->CounterHandle(false)), L"4");
 }
 
+// Moved to a screen of 144 dpi, the window scales the layout by 1.5.
+TEST_F(Window, ScalesWithTheScreensDensity)
+{
+    Make();
+    const int dpi = frame->Dpi() * 3 / 2;
+    RECT suggested;
+    GetWindowRect(frame->Handle(), &suggested);
+    suggested.right = suggested.left + layout::Scale(layout::ClientWidth + 20, dpi);
+    suggested.bottom = suggested.top + layout::Scale(layout::ClientHeight + 40, dpi);
+    SendMessageW(frame->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    const layout::ControlPlace &refresh = layout::PlaceOf(BarControl::BTNRefresh);
+    const RECT at = ClientPlace(frame->ControlHandle(BarControl::BTNRefresh));
+    EXPECT_EQ(at.left, layout::Scale(refresh.Left, dpi));
+    EXPECT_EQ(at.right - at.left, layout::Scale(refresh.Width, dpi));
+    EXPECT_EQ(SendMessageW(frame->ListHandle(), LVM_GETCOLUMNWIDTH, ItemOf(ColProcess), 0),
+              layout::Scale(GetColumnInfo(ColProcess).Width, dpi));
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    SendMessageW(frame->ListHandle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    EXPECT_EQ(row.bottom - row.top, layout::Scale(layout::RowHeight, dpi));
+    RECT header;
+    GetWindowRect(frame->HeaderHandle(), &header);
+    EXPECT_EQ(header.bottom - header.top, layout::Scale(layout::HeaderHeight, dpi));
+}
+
 TEST_F(Window, ColumnsFollowTheTableAndRowsTheSort)
 {
     Make();
