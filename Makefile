@@ -4,7 +4,10 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
 PACKAGES := qt6-base-dev cmake ninja-build g++ libgtest-dev pkg-config \
             fonts-wqy-microhei fonts-liberation2 adwaita-icon-theme hicolor-icon-theme \
-            xvfb xauth xdotool dbus dbus-x11
+            xvfb xauth xdotool dbus dbus-x11 python3 \
+            dpkg-dev file libcap2-bin lintian appstream desktop-file-utils man-db
+# make install: where to, and DESTDIR as usual for a staged install.
+PREFIX ?= /usr/local
 
 # The Windows cross build, tested under Wine (make test-windows; make test runs it too).
 BUILD_WIN ?= build-win
@@ -15,7 +18,7 @@ WIN_PACKAGES := g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine googl
                 xvfb xdotool imagemagick zip
 WIN_DIST := dist/OndriQuorvex-3.0-win64.zip
 
-.PHONY: deps build run test deps-windows build-windows test-windows bench-windows windows-dist
+.PHONY: deps build run test install package deps-windows build-windows test-windows bench-windows windows-dist
 
 deps:
 	@tools/install-deps.sh $(PACKAGES)
@@ -31,6 +34,13 @@ run: build
 	  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): printing one snapshot with quorvex-list instead."; \
 	  $(BUILD)/bin/quorvex-list; \
 	fi
+
+# The Debian package, built with CPack into $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "bench.h"
+#include "core/columns.h"
 #include "core/connection_list.h"
+#include "core/filter_view.h"
 
 using namespace quorvex;
 
@@ -154,7 +156,84 @@ void RefreshChurn()
     timer.Print("refresh_churn10_40000");
 }
 
+// Takes the notices a list widget would follow, and does nothing with them.
+class QuietObserver : public ConnectionListObserver {
+    void RowsAboutToBeRemoved(int, int) override {}
+    void RowsRemoved() override {}
+    void RowsAboutToBeInserted(int, int) override {}
+    void RowsInserted() override {}
+    void RowsChanged(int, int) override {}
+    void LayoutAboutToBeChanged() override {}
+    void LayoutChanged(const std::vector<int> &) override {}
+    void SelectionChanged() override {}
+};
+
+// Opening the filter field (Ctrl+F reads every row's texts), then typing
+// "process-12" into it, a character at a time: the first character searches
+// every row, each further one only the rows still shown; a backspace
+// searches every row again.
+void FilterTyping()
+{
+    std::mt19937 rng(4);
+    const TcpUdpTables tables = Synthetic(rng);
+    ConnectionList list;
+    FilterView view(list);
+    QuietObserver quiet;
+    view.SetObserver(&quiet);
+    view.SetColumns(VisibleColumns(false, false));
+    list.FillList(tables, true);
+    const std::string typed = "process-12";
+    Timer open, first, next, back;
+    for (int run = 0; run < kRuns; ++run) {
+        view.SetFilter({});
+        view.KeepSearchTexts(false);
+        open.Start();
+        view.KeepSearchTexts(true);
+        open.Stop();
+        first.Start();
+        view.SetFilter(typed.substr(0, 1));
+        first.Stop();
+        for (size_t n = 2; n <= typed.size(); ++n) {
+            next.Start();
+            view.SetFilter(typed.substr(0, n));
+            next.Stop();
+        }
+        back.Start();
+        view.SetFilter(typed.substr(0, typed.size() - 1));
+        back.Stop();
+    }
+    open.Print("filter_open_40000");
+    first.Print("filter_first_char_40000");
+    next.Print("filter_type_char_40000");
+    back.Print("filter_backspace_40000");
+}
+
+// The churning refresh while a filter shows about a tenth of the rows.
+void RefreshChurnFiltered()
+{
+    std::mt19937 rng(3);
+    const TcpUdpTables base = Synthetic(rng);
+    const TcpUdpTables churned = Churned(base, rng);
+    ConnectionList list;
+    FilterView view(list);
+    QuietObserver quiet;
+    view.SetObserver(&quiet);
+    view.SetColumns(VisibleColumns(false, false));
+    list.FillList(base, true);
+    view.SetFilter("process-1");
+    Timer timer;
+    for (int run = 0; run < kRuns; ++run) {
+        TcpUdpTables snapshot = run % 2 ? base : churned;
+        timer.Start();
+        list.RefreshList(snapshot, true);
+        timer.Stop();
+    }
+    timer.Print("refresh_churn10_filtered_40000");
+}
+
 BenchRegistrar fill("fill_40000", Fill);
+BenchRegistrar filterTyping("filter_typing_40000", FilterTyping);
+BenchRegistrar churnFiltered("refresh_churn10_filtered_40000", RefreshChurnFiltered);
 BenchRegistrar unchanged("refresh_unchanged_40000", RefreshUnchanged);
 BenchRegistrar churn("refresh_churn10_40000", RefreshChurn);
 

@@ -68,6 +68,29 @@ int main(int argc, char **argv)
         best = i == 0 ? ms : std::min(best, ms);
     }
     Figure("refresh_cycle_live", best, "ms");
+
+    // The filter field at the live row count: opening it, then each
+    // character typed until the list is painted again.
+    quorvex::WindowController &list = window.ListController();
+    QElapsedTimer open;
+    open.start();
+    list.FilterKey();
+    QApplication::processEvents();
+    Figure("filter_open_live", open.nsecsElapsed() / 1e6, "ms");
+    const std::string typed = "583";
+    for (size_t n = 1; n <= typed.size(); ++n) {
+        QElapsedTimer key;
+        key.start();
+        list.FilterEdited(typed.substr(0, n));
+        QApplication::processEvents();
+        Figure(n == 1 ? "filter_first_char_live" : "filter_next_char_live", key.nsecsElapsed() / 1e6, "ms");
+    }
+    Figure("filter_rows_shown_live", list.Rows().RowCount(), "rows");
+    QElapsedTimer clear;
+    clear.start();
+    list.FilterEscape();
+    QApplication::processEvents();
+    Figure("filter_clear_live", clear.nsecsElapsed() / 1e6, "ms");
     Figure("window_rss_after_refreshes", RssMb(), "MB");
     return 0;
 }

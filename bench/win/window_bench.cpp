@@ -201,13 +201,13 @@ int main(int argc, char **argv)
             TcpUdpTables tables;
             platform.Tables = base;
             double c = CpuMs();
-            platform.GetTcpUdpTable(tables);
+            platform.GetTcpUdpTable(tables, SnapshotOptions{});
             bare.FillList(tables, true);
             coreFill.push_back(CpuMs() - c);
             for (int k = 0; k < 2; ++k) {
                 platform.Tables = k == 0 ? churned : base;
                 c = CpuMs();
-                platform.GetTcpUdpTable(tables);
+                platform.GetTcpUdpTable(tables, SnapshotOptions{});
                 bare.RefreshList(tables, true);
                 coreRefresh.push_back(CpuMs() - c);
             }

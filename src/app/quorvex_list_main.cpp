@@ -1,5 +1,6 @@
 // quorvex-list: prints one snapshot of the machine's IPv4 TCP and UDP
-// endpoints, taken the same way as the window takes it.
+// endpoints (and on request the IPv6 ones and the byte counters), taken the
+// same way as the window takes it.
 
 #include <cstdio>
 #include <exception>
@@ -14,10 +15,11 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: quorvex-list [--json] [-H|--no-header] [-h|--help]\n"
+    "Usage: quorvex-list [--json] [-H|--no-header] [-6|--ipv6] [--traffic] [-h|--help]\n"
     "\n"
     "Prints every IPv4 TCP and UDP endpoint of this machine with its owning\n"
-    "process: TCP endpoints first, then UDP, in the kernel's order.\n"
+    "process: TCP endpoints first, then UDP, in the kernel's order; with\n"
+    "--ipv6 the IPv6 ones follow, TCPv6 then UDPv6.\n"
     "\n"
     "Default: a header line naming the columns, then one endpoint per line,\n"
     "tab-separated: protocol, state number (0 on UDP), local IP, local port,\n"
@@ -29,6 +31,15 @@ const char kUsage[] =
     "UTF-8, and a console shows UTF-8 while the program runs.\n"
     "\n"
     "  -H, --no-header  leaves out the header line of the tab-separated form.\n"
+    "  -6, --ipv6       also lists the sockets that serve IPv6 only, with the\n"
+    "                   protocols TCPv6 and UDPv6 and RFC 5952 addresses (a\n"
+    "                   link-local one followed by % and its interface).\n"
+    "                   Sockets that carry IPv4 (v4-mapped, dual-stack) are\n"
+    "                   IPv4 endpoints either way.\n"
+    "  --traffic        adds the bytes each TCP connection has sent and\n"
+    "                   received: two more fields, bytesSent and\n"
+    "                   bytesReceived (in JSON numbers, null where a socket\n"
+    "                   has none, as UDP).\n"
     "  --json           a JSON array of objects (UTF-8) with the keys:\n"
     "                   protocol, state (number), stateName (such as \"LISTEN\";\n"
     "                   null on UDP), localIp, localPort (number), remoteIp,\n"
@@ -68,12 +79,17 @@ int main(int argc, char **argv)
     quorvex::RaiseOpenFileLimit();
     bool json = false;
     bool header = true;
+    quorvex::SnapshotOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--json") {
             json = true;
         } else if (argument == "-H" || argument == "--no-header") {
             header = false;
+        } else if (argument == "-6" || argument == "--ipv6") {
+            options.Ipv6 = true;
+        } else if (argument == "--traffic") {
+            options.Traffic = true;
         } else if (argument == "-h" || argument == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
@@ -86,7 +102,7 @@ int main(int argc, char **argv)
     quorvex::TcpUdpTables tables;
     try {
         auto platform = quorvex::CreatePlatform();
-        platform->GetTcpUdpTable(tables);
+        platform->GetTcpUdpTable(tables, options);
     } catch (const std::exception &error) {
         std::fprintf(stderr, "quorvex-list: %s\n", error.what());
         return 1;
@@ -99,18 +115,16 @@ int main(int argc, char **argv)
     if (json)
         writer.Buffer() += '[';
     else if (header)
-        quorvex::AppendEndpointHeader(writer.Buffer());
-    const std::pair<const char *, const std::vector<quorvex::File_Rec> *> groups[] = {
-        {"TCP", &tables.TcpRecs},
-        {"UDP", &tables.UdpRecs},
-    };
-    for (const auto &[protocol, records] : groups) {
-        for (const quorvex::File_Rec &rec : *records) {
+        quorvex::AppendEndpointHeader(writer.Buffer(), options.Traffic);
+    for (const quorvex::RecordGroup &group : quorvex::RecordGroups) {
+        for (const quorvex::File_Rec &rec : tables.*group.Recs) {
             if (json) {
                 writer.Buffer() += first ? "\n" : ",\n";
-                quorvex::AppendEndpointJson(writer.Buffer(), protocol, quorvex::WithUtf8Texts(rec));
+                quorvex::AppendEndpointJson(writer.Buffer(), group.Protocol, quorvex::WithUtf8Texts(rec),
+                                            options.Traffic);
             } else {
-                quorvex::AppendEndpointLine(writer.Buffer(), protocol, quorvex::WithUtf8Texts(rec));
+                quorvex::AppendEndpointLine(writer.Buffer(), group.Protocol, quorvex::WithUtf8Texts(rec),
+                                            options.Traffic);
             }
             first = false;
             ok = writer.FlushIfFull() && ok;

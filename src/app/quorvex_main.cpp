@@ -1,6 +1,8 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "gui/app_start.h"
 #include "gui/display_check.h"
@@ -8,6 +10,7 @@
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
 #include "gui/settings_binding.h"
+#include "gui/window_system.h"
 #include "platform/platform.h"
 #include "platform/process_limits.h"
 
@@ -15,12 +18,23 @@ int main(int argc, char **argv)
 {
     quorvex::RaiseOpenFileLimit();
     // Without a display QApplication would abort with a core dump.
-    if (!quorvex::HasDisplay(quorvex::CurrentDisplaySettings(argc, argv))) {
+    const quorvex::DisplaySettings display = quorvex::CurrentDisplaySettings(argc, argv);
+    if (!quorvex::HasDisplay(display)) {
         std::fputs("quorvex: no display to open the window on; quorvex-list prints the same connections as text.\n",
                    stderr);
         return 1;
     }
-    QApplication app(argc, argv);
+    // Qt reads a "-platform" pair from the command line; ours goes first,
+    // so that the environment of the programs the window starts stays the
+    // user's own.
+    std::string plugins = quorvex::PreferredPlatformPlugins(display);
+    char platformOption[] = "-platform";
+    std::vector<char *> qtArguments(argv, argv + argc);
+    if (!plugins.empty())
+        qtArguments.insert(qtArguments.begin() + (argc > 0 ? 1 : 0), {platformOption, plugins.data()});
+    int qtArgumentCount = static_cast<int>(qtArguments.size());
+    qtArguments.push_back(nullptr);
+    QApplication app(qtArgumentCount, qtArguments.data());
     quorvex::SetupApplication();
     quorvex::QtPrompts prompts;
     // First, so that every text from here on (the refusal message too) is

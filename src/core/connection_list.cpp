@@ -10,8 +10,6 @@ namespace quorvex {
 
 namespace {
 
-const std::string kTcp = "TCP";
-const std::string kUdp = "UDP";
 const std::string kAdd = "add";
 const std::string kEmpty;
 
@@ -37,6 +35,11 @@ struct ConnectionList::Impl {
     ListRow *focused = nullptr;
     ConnectionListObserver *observer = nullptr;
     PathlessOwners pathless = PathlessOwners::SystemOrIdle;
+    // When the snapshot the rows' counters come from was taken (0: unknown).
+    int64_t countersTakenAtMs = 0;
+    bool highlight = false;
+    int leaving = 0;  // rows marked Leaving
+    std::function<bool(int)> visible;
 
     int count() const { return static_cast<int>(rows.size() - gapSize); }
 
@@ -76,27 +79,32 @@ struct ConnectionList::Impl {
             observer->SelectionChanged();
     }
 
-    // Makes the rows of the records of one snapshot array (only of the
-    // unclaimed ones when `unclaimedOnly`). Hidden loopback rows are noted as
-    // programs and then dropped again, never shown. Returns whether the last
-    // row made was dropped.
-    bool makeRows(const std::vector<File_Rec> &recs, const std::string &protocol, const std::string &remark,
-                  bool showLocal, bool unclaimedOnly, ProgramList &programs,
-                  std::vector<std::unique_ptr<ListRow>> &out)
+    // Makes the rows of the records of the snapshot arrays, in the order of
+    // RecordGroups (only of the unclaimed ones when `unclaimedOnly`). Hidden
+    // loopback rows are noted as programs and then dropped again, never
+    // shown. Returns whether any row was made, and in `lastDropped` whether
+    // the last one made was dropped.
+    bool makeRows(const TcpUdpTables &tables, const std::string &remark, bool showLocal, bool unclaimedOnly,
+                  ProgramList &programs, std::vector<std::unique_ptr<ListRow>> &out, bool &lastDropped)
     {
-        bool lastDropped = false;
-        for (const auto &rec : recs) {
-            if (unclaimedOnly && IsClaimed(rec))
-                continue;
-            auto row = std::make_unique<ListRow>();
-            row->id = nextId++;
-            FillRow(row->rec, rec, protocol, remark, pathless);
-            programs.NoteProgram(row->rec);
-            lastDropped = IsHiddenLoopback(row->rec, showLocal);
-            if (!lastDropped)
-                out.push_back(std::move(row));
+        bool madeAny = false;
+        lastDropped = false;
+        for (const RecordGroup &group : RecordGroups) {
+            const std::string protocol = group.Protocol;
+            for (const auto &rec : tables.*group.Recs) {
+                if (unclaimedOnly && IsClaimed(rec))
+                    continue;
+                auto row = std::make_unique<ListRow>();
+                row->id = nextId++;
+                FillRow(row->rec, rec, protocol, remark, pathless);
+                programs.NoteProgram(row->rec);
+                madeAny = true;
+                lastDropped = IsHiddenLoopback(row->rec, showLocal);
+                if (!lastDropped)
+                    out.push_back(std::move(row));
+            }
         }
-        return lastDropped;
+        return madeAny;
     }
 
     void insertAtEnd(std::vector<std::unique_ptr<ListRow>> &added)
@@ -115,13 +123,16 @@ struct ConnectionList::Impl {
             observer->RowsInserted();
     }
 
-    // The refresh's new rows: one for every record no row claimed, TCP
-    // before UDP, each array in its order, marked "add".
+    // The refresh's new rows: one for every record no row claimed, array by
+    // array (RecordGroups), each in its order, marked "add".
     void appendUnclaimedRecords(const TcpUdpTables &tables, bool showLocal, ProgramList &programs)
     {
         std::vector<std::unique_ptr<ListRow>> added;
-        makeRows(tables.TcpRecs, kTcp, kAdd, showLocal, true, programs, added);
-        makeRows(tables.UdpRecs, kUdp, kAdd, showLocal, true, programs, added);
+        bool lastDropped = false;
+        makeRows(tables, kAdd, showLocal, true, programs, added, lastDropped);
+        if (highlight)
+            for (auto &row : added)
+                row->change = RowChange::Added;
         insertAtEnd(added);
     }
 
@@ -185,6 +196,7 @@ struct ConnectionList::Impl {
         for (const ListRow *r : changed)
             positions.push_back(r->pos);
         std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
         for (size_t i = 0; i < positions.size();) {
             size_t last = i;
             while (last + 1 < positions.size() && positions[last + 1] == positions[last] + 1)
@@ -204,9 +216,51 @@ struct ConnectionList::Impl {
 
     void selectFirstRowIfNone()
     {
-        if (!selected && !rows.empty()) {
+        if (selected || rows.empty())
+            return;
+        if (!visible && leaving == 0) {
             selected = rows.front().get();
             focused = selected;
+            return;
+        }
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i]->change != RowChange::Leaving && (!visible || visible(static_cast<int>(i)))) {
+                selected = rows[i].get();
+                focused = selected;
+                return;
+            }
+        }
+    }
+
+    // The highlight's end of an interval: the Leaving rows go, and the rows
+    // the last refresh added are plain again (collected in `unmarked`).
+    void endLatestChanges(std::vector<const ListRow *> &unmarked)
+    {
+        if (leaving > 0) {
+            std::vector<char> keep(rows.size());
+            for (size_t i = 0; i < rows.size(); ++i)
+                keep[i] = rows[i]->change != RowChange::Leaving;
+            deleteUnclaimedRows(keep);
+            leaving = 0;
+        }
+        for (const auto &row : rows) {
+            if (row->change == RowChange::Added) {
+                row->change = RowChange::None;
+                unmarked.push_back(row.get());
+            }
+        }
+    }
+
+    // What the highlight does instead of deleting the rows the walk did not
+    // keep: they stay, marked Leaving, until the next refresh.
+    void markLeaving(const std::vector<char> &kept, std::vector<const ListRow *> &changed)
+    {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (!kept[i]) {
+                rows[i]->change = RowChange::Leaving;
+                ++leaving;
+                changed.push_back(rows[i].get());
+            }
         }
     }
 
@@ -269,6 +323,34 @@ void ConnectionList::HeaderClick(int column)
 
 void ConnectionList::SetPathlessOwners(PathlessOwners pathless) { m_impl->pathless = pathless; }
 
+bool ConnectionList::HighlightChanges() const { return m_impl->highlight; }
+int ConnectionList::CountedRowCount() const { return m_impl->count() - m_impl->leaving; }
+void ConnectionList::SetRowVisibility(std::function<bool(int row)> visible) { m_impl->visible = std::move(visible); }
+
+RowChange ConnectionList::Change(int row) const
+{
+    if (row < 0 || row >= m_impl->count())
+        throw std::out_of_range("no such row");
+    return m_impl->at(row)->change;
+}
+
+void ConnectionList::SetHighlightChanges(bool on)
+{
+    auto &d = *m_impl;
+    if (on == d.highlight)
+        return;
+    d.highlight = on;
+    if (on)
+        return;  // the marks begin with the next refresh
+    const Pointed before = d.pointed();
+    std::vector<const ListRow *> unmarked;
+    d.endLatestChanges(unmarked);
+    d.reportChangedRows(unmarked);
+    if (before.selected != 0 && !d.selected)
+        d.selectFirstRowIfNone();
+    d.notifyIfPointedElsewhere(before);
+}
+
 void ConnectionList::SetSelectedRow(int row) { m_impl->point(m_impl->selected, row); }
 void ConnectionList::SetFocusedRow(int row) { m_impl->point(m_impl->focused, row); }
 
@@ -278,13 +360,15 @@ FillCounts ConnectionList::FillList(const TcpUdpTables &tables, bool showLocal)
     const Pointed before = d.pointed();
     ProgramList programs;
 
-    // Every record gets a row, TCP before UDP, each array in its order.
+    // Every record gets a row, array by array, each in its order.
     std::vector<std::unique_ptr<ListRow>> added;
-    added.reserve(tables.TcpRecs.size() + tables.UdpRecs.size());
-    const bool tcpDropped = d.makeRows(tables.TcpRecs, kTcp, kEmpty, showLocal, false, programs, added);
-    d.makeRows(tables.UdpRecs, kUdp, kEmpty, showLocal, false, programs, added);
-    const bool appendedAny = !tables.TcpRecs.empty() || !tables.UdpRecs.empty();
-    const bool lastDropped = tables.UdpRecs.empty() && tcpDropped;
+    size_t records = 0;
+    for (const RecordGroup &group : RecordGroups)
+        records += (tables.*group.Recs).size();
+    added.reserve(records);
+    bool lastDropped = false;
+    const bool appendedAny = d.makeRows(tables, kEmpty, showLocal, false, programs, added, lastDropped);
+    d.countersTakenAtMs = tables.TakenAtMs;
     const size_t existing = d.rows.size();
     ListRow *pending = appendedAny && !lastDropped ? added.back().get() : nullptr;
     ListRow *firstBeforeAppends = existing > 0 ? d.rows.front().get() : nullptr;
@@ -311,15 +395,30 @@ FillCounts ConnectionList::RefreshList(TcpUdpTables &tables, bool showLocal)
     // The walk: every row claims the first unclaimed record of its endpoint
     // or goes. A hidden loopback row claims nothing, so it goes as well and
     // its record is handled (and its program noted) with the new records.
-    const RowClaims claims = ClaimEndpoints(d.rows, tables, showLocal, programs);
-    d.deleteUnclaimedRows(claims.Kept);
+    // With the highlight on, the rows the last refresh kept only to show
+    // them leaving go first, so they claim nothing.
+    std::vector<const ListRow *> unmarked;
+    if (d.highlight)
+        d.endLatestChanges(unmarked);
+    const int64_t elapsedMs =
+        d.countersTakenAtMs > 0 && tables.TakenAtMs > 0 ? tables.TakenAtMs - d.countersTakenAtMs : 0;
+    RowClaims claims = ClaimEndpoints(d.rows, tables, showLocal, programs, elapsedMs);
+    d.countersTakenAtMs = tables.TakenAtMs;
+    if (d.highlight)
+        d.markLeaving(claims.Kept, claims.Changed);
+    else
+        d.deleteUnclaimedRows(claims.Kept);
     const size_t kept = d.rows.size();
     d.appendUnclaimedRecords(tables, showLocal, programs);
+    claims.Changed.insert(claims.Changed.end(), unmarked.begin(), unmarked.end());
     d.reportChangedRows(claims.Changed);
     // The kept rows are still in order, unless a state text changed while
-    // the list sorts by state.
-    d.sortAppendedRows(kept, !(claims.StateChanged && d.order.Column() == ColState));
-    const FillCounts counts{d.count(), programs.Count()};
+    // the list sorts by state, or counters changed while it sorts by them.
+    const int column = d.order.Column();
+    const bool keptMoved =
+        (claims.StateChanged && column == ColState) || (claims.TrafficChanged && IsNumericColumn(column));
+    d.sortAppendedRows(kept, !keptMoved);
+    const FillCounts counts{d.count() - d.leaving, programs.Count()};
     d.selectFirstRowIfNone();
     d.notifyIfPointedElsewhere(before);
     return counts;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "core/file_rec.h"
 #include "core/list_observer.h"
 #include "core/my_rec.h"
+#include "core/row_changes.h"
 #include "core/row_order.h"
 #include "core/row_rules.h"
 
@@ -52,6 +54,28 @@ public:
     void SetSelectedRow(int row);
     void SetFocusedRow(int row);
 
+    /// Highlighted changes (the view option HighlightChanges), off at
+    /// start. While on, a refresh marks the rows it adds Added and, instead
+    /// of deleting a row whose endpoint is gone, marks it Leaving; the next
+    /// refresh deletes the Leaving rows first and clears the Added marks
+    /// (core/row_changes.h). While off, a refresh is the plain one and every
+    /// row is None. Turning it off drops the Leaving rows and the marks at
+    /// once, told to the observer as a refresh tells them; when the selected
+    /// row was one of them, the first row that counts is selected.
+    void SetHighlightChanges(bool on);
+    bool HighlightChanges() const;
+    RowChange Change(int row) const;
+    /// The rows that count (in the counters and for commands): all but the
+    /// Leaving ones.
+    int CountedRowCount() const;
+
+    /// Which rows the user sees, for a view that shows only some of them
+    /// (FilterView); unset, every row. When a refresh (or turning the
+    /// highlight off) leaves no row selected, the list selects and focuses
+    /// the first row that is seen and counts, rather than its first row.
+    /// Asked with a position in the present order, after the sort.
+    void SetRowVisibility(std::function<bool(int row)> visible);
+
     /// How the rows made from now on describe an owner without a path; the
     /// platform's answer, set before the first fill.
     void SetPathlessOwners(PathlessOwners pathless);
@@ -59,8 +83,10 @@ public:
     /// The first fill, on an empty list, from a snapshot just taken.
     FillCounts FillList(const TcpUdpTables &tables, bool showLocal);
     /// The incremental refresh against a snapshot just taken; writes the
-    /// claim marks into `tables`. The caller gives the list the keyboard
-    /// focus and repaints it.
+    /// claim marks into `tables`. A kept TCP row takes the record's counters,
+    /// and its rate is their growth since the snapshot of the last fill or
+    /// refresh (the two TakenAtMs apart). The caller gives the list the
+    /// keyboard focus and repaints it.
     FillCounts RefreshList(TcpUdpTables &tables, bool showLocal);
 
 private:

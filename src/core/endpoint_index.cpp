@@ -11,7 +11,6 @@ namespace quorvex {
 
 namespace {
 
-const std::string kTcp = "TCP";
 const std::string kModified = "md";
 const std::string kClaimed = "ok";
 const std::string kEmpty;
@@ -151,13 +150,15 @@ bool IsClaimed(const File_Rec &rec)
 }
 
 RowClaims ClaimEndpoints(std::vector<std::unique_ptr<ListRow>> &rows, TcpUdpTables &tables, bool showLocal,
-                         ProgramList &programs)
+                         ProgramList &programs, int64_t elapsedMs)
 {
     const size_t n = rows.size();
     RowClaims claims;
     claims.Kept.assign(n, 0);
-    EndpointIndex tcpIndex(tables.TcpRecs, true);
-    EndpointIndex udpIndex(tables.UdpRecs, false);
+    std::vector<EndpointIndex> indexes;
+    indexes.reserve(std::size(RecordGroups));
+    for (const RecordGroup &group : RecordGroups)
+        indexes.emplace_back(tables.*group.Recs, group.Tcp);
     // The rows lie scattered in memory: each is asked for ahead of the walk,
     // its key hashed a little later and the slot asked for, and the slot's
     // record a little later still.
@@ -165,12 +166,12 @@ RowClaims ClaimEndpoints(std::vector<std::unique_ptr<ListRow>> &rows, TcpUdpTabl
     constexpr size_t kSlotAhead = 12;
     constexpr size_t kRecordAhead = 6;
     std::vector<uint64_t> hashes(n);
-    std::vector<char> isTcp(n);
-    auto indexFor = [&](size_t i) -> const EndpointIndex & { return isTcp[i] ? tcpIndex : udpIndex; };
+    std::vector<uint8_t> groupOf(n);
+    auto indexFor = [&](size_t i) -> EndpointIndex & { return indexes[groupOf[i]]; };
     auto hashRow = [&](size_t i) {
         const TMyRec &rec = rows[i]->rec;
-        isTcp[i] = rec.Protocol == kTcp;
-        hashes[i] = HashOf(KeyOf(rec, isTcp[i]));
+        groupOf[i] = static_cast<uint8_t>(GroupIndexOfProtocol(rec.Protocol));
+        hashes[i] = HashOf(KeyOf(rec, RecordGroups[groupOf[i]].Tcp));
     };
     for (size_t i = 0; i < std::min(n, kSlotAhead); ++i)
         hashRow(i);
@@ -185,25 +186,27 @@ RowClaims ClaimEndpoints(std::vector<std::unique_ptr<ListRow>> &rows, TcpUdpTabl
             indexFor(i + kRecordAhead).PrefetchRecord(hashes[i + kRecordAhead]);
 
         ListRow &row = *rows[i];
-        const bool tcp = isTcp[i];
+        const bool tcp = RecordGroups[groupOf[i]].Tcp;
+        EndpointIndex &index = indexFor(i);
         const EndpointKey key = KeyOf(row.rec, tcp);
-        if (tcp) {
-            EndpointIndex::Slot *found = tcpIndex.Find(key, hashes[i]);
-            if (found && !IsHiddenLoopback(row.rec, showLocal)) {
-                std::string state = GetTcpStateName(tcpIndex.Record(*found).State);
-                tcpIndex.Claim(*found);
-                const bool modified = state != row.rec.StateText;
-                if (modified)
-                    row.rec.StateText = std::move(state);
-                const std::string &remark = modified ? kModified : kEmpty;
-                if (modified || row.rec.Remark != remark)
-                    claims.Changed.push_back(&row);
-                claims.StateChanged = claims.StateChanged || modified;
-                row.rec.Remark = remark;
-                claims.Kept[i] = 1;
-            }
-        } else if (EndpointIndex::Slot *found = udpIndex.Find(key, hashes[i])) {
-            udpIndex.Claim(*found);
+        EndpointIndex::Slot *found = index.Find(key, hashes[i]);
+        if (found && tcp && !IsHiddenLoopback(row.rec, showLocal)) {
+            const File_Rec &record = index.Record(*found);
+            std::string state = GetTcpStateName(record.State);
+            const bool trafficChanged = TakeTraffic(row.rec, record, elapsedMs);
+            index.Claim(*found);
+            const bool modified = state != row.rec.StateText;
+            if (modified)
+                row.rec.StateText = std::move(state);
+            const std::string &remark = modified ? kModified : kEmpty;
+            if (modified || trafficChanged || row.rec.Remark != remark)
+                claims.Changed.push_back(&row);
+            claims.StateChanged = claims.StateChanged || modified;
+            claims.TrafficChanged = claims.TrafficChanged || trafficChanged;
+            row.rec.Remark = remark;
+            claims.Kept[i] = 1;
+        } else if (found && !tcp) {
+            index.Claim(*found);
             claims.Kept[i] = 1;
         }
         if (claims.Kept[i])

@@ -18,40 +18,6 @@ void AppendByteEscape(std::string &out, uint8_t byte)
     out += kHex[byte & 0xf];
 }
 
-// Length of the well-formed UTF-8 sequence at the start of `text` (RFC 3629:
-// no overlong forms, no surrogates, nothing above U+10FFFF); 0 if there is none.
-size_t Utf8SequenceLength(std::string_view text)
-{
-    const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-    const uint8_t lead = byte(0);
-    size_t length;
-    uint8_t low = 0x80, high = 0xBF;  // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        else if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        else if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    }
-    return length;
-}
-
 void AppendLineField(std::string &out, std::string_view text)
 {
     for (char c : text) {
@@ -133,13 +99,14 @@ bool AppendJsonString(std::string &out, std::string_view text)
     return exact;
 }
 
-void AppendEndpointHeader(std::string &out)
+void AppendEndpointHeader(std::string &out, bool traffic)
 {
     out += "protocol\tstate\tlocalIp\tlocalPort\tremoteIp\tremotePort\tpid\tprocessName\tprocessPath\t"
-           "description\tcompany\n";
+           "description\tcompany";
+    out += traffic ? "\tbytesSent\tbytesReceived\n" : "\n";
 }
 
-void AppendEndpointLine(std::string &out, std::string_view protocol, const File_Rec &rec)
+void AppendEndpointLine(std::string &out, std::string_view protocol, const File_Rec &rec, bool traffic)
 {
     AppendLineField(out, protocol);
     out += '\t';
@@ -149,10 +116,18 @@ void AppendEndpointLine(std::string &out, std::string_view protocol, const File_
         out += '\t';
         AppendLineField(out, *field);
     }
+    if (traffic) {
+        out += '\t';
+        if (rec.Traffic)
+            out += std::to_string(rec.Traffic->Sent);
+        out += '\t';
+        if (rec.Traffic)
+            out += std::to_string(rec.Traffic->Received);
+    }
     out += '\n';
 }
 
-void AppendEndpointJson(std::string &out, std::string_view protocol, const File_Rec &rec)
+void AppendEndpointJson(std::string &out, std::string_view protocol, const File_Rec &rec, bool traffic)
 {
     const auto key = [&](const char *name) {
         out += ",\"";
@@ -196,6 +171,12 @@ void AppendEndpointJson(std::string &out, std::string_view protocol, const File_
     text("processPath", rec.ProcessPath);
     text("description", rec.FileDescription);
     text("company", rec.CompanyName);
+    if (traffic) {
+        key("bytesSent");
+        out += rec.Traffic ? std::to_string(rec.Traffic->Sent) : "null";
+        key("bytesReceived");
+        out += rec.Traffic ? std::to_string(rec.Traffic->Received) : "null";
+    }
     out += '}';
 }
 

@@ -1,11 +1,11 @@
 #include "core/incremental_search.h"
 
 #include "core/columns.h"
-#include "core/connection_list.h"
+#include "core/filter_view.h"
 
 namespace quorvex {
 
-int IncrementalSearch::KeyTyped(const std::string &typed, int64_t timeMs, const ConnectionList &list, int column)
+int IncrementalSearch::KeyTyped(const std::string &typed, int64_t timeMs, const FilterView &list, int column)
 {
     if (typed.empty())
         return -1;

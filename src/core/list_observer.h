@@ -13,7 +13,9 @@ namespace quorvex {
 /// one layout change for the sort, only when a row moved; SelectionChanged
 /// when the selected or the focused row is another one than before (a
 /// removed row is neither). A fill tells the insertion, the layout change and
-/// the selection.
+/// the selection. The filter's view over the list (FilterView) tells the
+/// same notices in its own row numbers, except that it inserts rows wherever
+/// they start to show, not only at its end.
 class ConnectionListObserver {
 public:
     virtual ~ConnectionListObserver() = default;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/my_rec.h"
+#include "core/row_changes.h"
 
 namespace quorvex {
 
@@ -13,6 +14,7 @@ struct ListRow {
     uint64_t id = 0;   // see ConnectionList::RowId
     int pos = 0;       // index in the list's row vector (shifted during a removal sweep)
     int64_t rank = 0;  // tie-break of an appended row in the next sort (RowOrder)
+    RowChange change = RowChange::None;  // only while changes are highlighted
 };
 
 }  // namespace quorvex

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/close_connection.h"
 #include "core/fixed_texts.h"
 #include "core/platform_port.h"
 #include "core/process_commands.h"
@@ -11,6 +12,26 @@
 #include "core/version_tag.h"
 
 namespace quorvex {
+
+namespace {
+
+// The position of a view option among ViewOptions.
+size_t OptionIndex(CheckBox option)
+{
+    return static_cast<size_t>(static_cast<int>(option) - static_cast<int>(CheckBox::ShowIPv6));
+}
+
+}  // namespace
+
+const char *OptionCaption(CheckBox option)
+{
+    switch (option) {
+    case CheckBox::ShowIPv6: return texts::ShowIPv6Option;
+    case CheckBox::ShowTraffic: return texts::ShowTrafficOption;
+    case CheckBox::HighlightChanges: return texts::HighlightChangesOption;
+    default: return "";
+    }
+}
 
 MainController::MainController(Platform &platform, ConnectionList &list, MainView &view, Prompts &prompts,
                                ShellActions &shell, MainOptions options)
@@ -72,14 +93,22 @@ void MainController::FormCreate()
 void MainController::FillList()
 {
     // A failing snapshot throws before the list changes.
-    m_platform.GetTcpUdpTable(m_tables);
+    m_platform.GetTcpUdpTable(m_tables, CurrentSnapshotOptions());
     const FillCounts counts = m_list.FillList(m_tables, m_cbShowLocal);
     m_view.SetCounters(counts.AppCount, counts.NetCount);
 }
 
+SnapshotOptions MainController::CurrentSnapshotOptions() const
+{
+    // The items' states, as the list reads the show-local box: after a failed
+    // settings load an option's mirror may hold a value whose item (and work)
+    // was never set.
+    return {IsChecked(CheckBox::ShowIPv6), IsChecked(CheckBox::ShowTraffic)};
+}
+
 void MainController::RefreshList()
 {
-    m_platform.GetTcpUdpTable(m_tables);
+    m_platform.GetTcpUdpTable(m_tables, CurrentSnapshotOptions());
     const FillCounts counts = m_list.RefreshList(m_tables, m_cbShowLocal);
     m_view.SetCounters(counts.AppCount, counts.NetCount);
     m_view.FocusList();
@@ -139,14 +168,20 @@ void MainController::Timer1Timer()
 void MainController::BTNHelpClick()
 {
     // The directory is asked again at every click, so the help is found
-    // beside the executable whatever the current directory is.
+    // beside the executable whatever the current directory is. A copy there
+    // (a build or an unpacked folder) comes before the installed one.
     const std::string dir = ExecutableDir();
     if (m_options.HelpFileNames.empty())
         return;
-    for (const auto &name : m_options.HelpFileNames) {
-        if (m_platform.IsExistingFile(dir + name)) {
-            m_shell.OpenFile(dir + name);
-            return;
+    std::vector<std::string> folders{dir};
+    if (!m_options.DataDir.empty())
+        folders.push_back(m_options.DataDir);
+    for (const std::string &folder : folders) {
+        for (const auto &name : m_options.HelpFileNames) {
+            if (m_platform.IsExistingFile(folder + name)) {
+                m_shell.OpenFile(folder + name);
+                return;
+            }
         }
     }
     m_shell.OpenFile(dir + m_options.HelpFileNames.front());
@@ -205,15 +240,21 @@ void MainController::NPropertyClick()
     ShowFileProperties(FocusedRecord(m_list), m_shell);
 }
 
+void MainController::NCloseConnectionClick()
+{
+    CloseConnection(FocusedRecord(m_list), m_prompts, m_platform, [this] { BTNRefreshClick(); });
+}
+
 bool &MainController::BoxState(CheckBox box)
 {
     switch (box) {
     case CheckBox::ShowLocal: return m_cbShowLocal;
     case CheckBox::AutoRefresh: return m_cbAutoRefresh;
     case CheckBox::AlwaysTop: return m_cbAlwaysTop;
-    case CheckBox::ShowInfo: break;
+    case CheckBox::ShowInfo: return m_cbShowInfo;
+    default: break;
     }
-    return m_cbShowInfo;
+    return m_cbOptions[OptionIndex(box)];
 }
 
 bool MainController::IsChecked(CheckBox box) const
@@ -233,6 +274,7 @@ void MainController::SetChecked(CheckBox box, bool checked)
     case CheckBox::AutoRefresh: CBAutoRefreshClick(); break;
     case CheckBox::AlwaysTop: CBAlwaysTopClick(); break;
     case CheckBox::ShowInfo: CBShowInfoClick(); break;
+    default: OptionClick(box); break;
     }
 }
 
@@ -243,7 +285,13 @@ void MainController::SetMirror(CheckBox box, bool value)
     case CheckBox::AutoRefresh: m_autoRefresh = value; break;
     case CheckBox::AlwaysTop: m_alwaysTop = value; break;
     case CheckBox::ShowInfo: m_showInfo = value; break;
+    default: m_viewOptions[OptionIndex(box)] = value; break;
     }
+}
+
+bool MainController::Option(CheckBox option) const
+{
+    return m_viewOptions[OptionIndex(option)];
 }
 
 std::exception_ptr MainController::SaveSetting(CheckBox box)
@@ -311,6 +359,35 @@ void MainController::CBShowInfoClick()
 {
     m_showInfo = m_cbShowInfo;
     DoBoxWork(SaveSetting(CheckBox::ShowInfo), [this] { m_view.SetInfoColumnsVisible(m_cbShowInfo); });
+}
+
+void MainController::OptionClick(CheckBox option)
+{
+    m_viewOptions[OptionIndex(option)] = BoxState(option);
+    DoBoxWork(SaveSetting(option), [this, option] { ApplyOption(option); });
+}
+
+void MainController::ApplyOption(CheckBox option)
+{
+    // At start the first fill is still to come and takes the snapshot the
+    // options ask for; afterwards the list must follow at once.
+    switch (option) {
+    case CheckBox::ShowIPv6:
+        if (!m_initializing)
+            BTNRefreshClick();
+        break;
+    case CheckBox::ShowTraffic:
+        m_view.SetTrafficColumnsVisible(IsChecked(CheckBox::ShowTraffic));
+        if (!m_initializing)
+            BTNRefreshClick();
+        break;
+    case CheckBox::HighlightChanges:
+        // The counters count no Leaving row, so turning it off changes no
+        // number; the rows it drops are told to the view as usual.
+        m_list.SetHighlightChanges(IsChecked(CheckBox::HighlightChanges));
+        break;
+    default: break;
+    }
 }
 
 }  // namespace quorvex

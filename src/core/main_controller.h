@@ -2,11 +2,13 @@
 
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/connection_list.h"
 #include "core/file_rec.h"
+#include "core/platform_port.h"
 #include "core/row_menu_state.h"
 
 namespace quorvex {
@@ -19,9 +21,23 @@ struct EndProcessContext;
 /// The interval of the automatic refresh's timer.
 inline constexpr int RefreshIntervalMs = 10000;
 
-/// The four boxes of the bottom bar; the values are their tags, which the
-/// settings file uses to pick a key.
-enum class CheckBox { ShowLocal = 1, AutoRefresh = 2, AlwaysTop = 3, ShowInfo = 4 };
+/// The four boxes of the bottom bar, then the view options beyond them (the
+/// checkable items of the top bar's options menu); the values are their
+/// tags, which the settings file uses to pick a key. Every view option is
+/// off at start, and with all of them off the window is the plain one.
+enum class CheckBox {
+    ShowLocal = 1,
+    AutoRefresh = 2,
+    AlwaysTop = 3,
+    ShowInfo = 4,
+    ShowIPv6 = 5,
+    ShowTraffic = 6,
+    HighlightChanges = 7,
+};
+inline constexpr CheckBox ViewOptions[] = {CheckBox::ShowIPv6, CheckBox::ShowTraffic, CheckBox::HighlightChanges};
+inline constexpr bool IsViewOption(CheckBox box) { return static_cast<int>(box) >= static_cast<int>(CheckBox::ShowIPv6); }
+/// The caption of a view option's menu item (UTF-8, a fixed text).
+const char *OptionCaption(CheckBox option);
 
 /// What the controller asks of the window. Implemented by the Qt main window
 /// and, in tests, by a recorder. None of these calls the controller back.
@@ -46,6 +62,8 @@ public:
     virtual void FocusList() = 0;
     /// The file-detail columns (InfoColumns) shown or hidden.
     virtual void SetInfoColumnsVisible(bool visible) = 0;
+    /// The traffic columns (TrafficColumns) shown or hidden.
+    virtual void SetTrafficColumnsVisible(bool visible) = 0;
     virtual void RepaintList() = 0;
     /// The row's report (RowReportText) replaces the clipboard's content.
     virtual void CopyRowReport(const TMyRec &rec) = 0;
@@ -74,10 +92,14 @@ struct MainHooks {
 };
 
 struct MainOptions {
-    /// Help files tried beside the executable, in order; the first that
-    /// exists is opened, and when none exists the first is handed to the
-    /// desktop anyway (which then shows nothing).
+    /// Help files tried beside the executable, in order, then in DataDir;
+    /// the first that exists is opened, and when none exists the first
+    /// beside the executable is handed to the desktop anyway (which then
+    /// shows nothing).
     std::vector<std::string> HelpFileNames{"QuorvexHelp.html"};
+    /// The folder an installed program keeps its data in, ending in a path
+    /// separator; empty where the help lives beside the executable only.
+    std::string DataDir;
     /// Characters that end the directory part of the executable's path.
     std::string PathSeparators = "/";
 };
@@ -145,6 +167,9 @@ public:
     void NCopyClick();
     void NLocateClick();
     void NPropertyClick();
+    /// Closes the focused row's TCP connection after a question, then
+    /// refreshes (CloseConnection in core/close_connection.h).
+    void NCloseConnectionClick();
 
     /// The enabled state of the row menu's items, shared by the menu and the
     /// bottom bar's end-process button.
@@ -165,9 +190,18 @@ public:
     bool AutoRefresh() const { return m_autoRefresh; }
     bool AlwaysTop() const { return m_alwaysTop; }
     bool ShowInfo() const { return m_showInfo; }
+    /// A view option's mirror field: what the window does now.
+    bool Option(CheckBox option) const;
     const std::string &HomePageUrl() const { return m_homePageUrl; }
     const std::string &UpdateUrl() const { return m_updateUrl; }
     const MainTexts &Texts() const { return m_texts; }
+    /// The window's message boxes and questions, for the list's own
+    /// commands (WindowController).
+    Prompts &UserPrompts() { return m_prompts; }
+
+    /// What the next snapshot takes beyond the IPv4 endpoints: what the view
+    /// options' items show now.
+    SnapshotOptions CurrentSnapshotOptions() const;
 
     /// The arrays the last snapshot left.
     const TcpUdpTables &Tables() const { return m_tables; }
@@ -179,6 +213,11 @@ private:
     void CBAutoRefreshClick();
     void CBAlwaysTopClick();
     void CBShowInfoClick();
+    /// The handler of a view option's menu item.
+    void OptionClick(CheckBox option);
+    /// What a view option does when it changes, after its mirror field is
+    /// set and saved; the features behind the options join here.
+    void ApplyOption(CheckBox option);
     /// The save's error, if any, held back until the box's work is done.
     std::exception_ptr SaveSetting(CheckBox box);
     /// Runs a box handler's work, then rethrows `unsaved`.
@@ -199,6 +238,7 @@ private:
     bool m_cbAutoRefresh = false;
     bool m_cbAlwaysTop = true;
     bool m_cbShowInfo = false;
+    bool m_cbOptions[std::size(ViewOptions)] = {};
 
     // The window's fields, set by FormCreate and the box handlers.
     bool m_initializing = false;
@@ -207,6 +247,7 @@ private:
     bool m_autoRefresh = false;
     bool m_alwaysTop = true;
     bool m_showInfo = false;
+    bool m_viewOptions[std::size(ViewOptions)] = {};
     MainTexts m_texts;
     std::string m_homePageUrl;
     std::string m_sysDir;

@@ -29,6 +29,10 @@ const TMyRec *FocusedRecord(const ConnectionList &list)
     const int row = list.FocusedRow();
     if (row < 0 || row >= list.RowCount())
         return nullptr;
+    // A row that is only shown leaving (its endpoint is gone) is no row to
+    // act on.
+    if (list.Change(row) == RowChange::Leaving)
+        return nullptr;
     return &list.Record(row);
 }
 

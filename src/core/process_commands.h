@@ -17,7 +17,7 @@ struct RowMenuState;
 // the focused row as it is when the command starts; nullptr means the list
 // has no focused row, and then every command does nothing.
 
-/// The focused row of `list`, or nullptr.
+/// The focused row of `list`, or nullptr (also for a row marked Leaving).
 const TMyRec *FocusedRecord(const ConnectionList &list);
 
 /// The clipboard report of a row: 14 lines in the system's encoding, each

@@ -1,5 +1,7 @@
 #include "core/row_menu_state.h"
 
+#include "core/close_connection.h"
+
 namespace quorvex {
 
 void RowMenuState::EnableRowItems(const TMyRec &rec)
@@ -9,6 +11,18 @@ void RowMenuState::EnableRowItems(const TMyRec &rec)
     EndProc = hasPath;
     Locate = hasPath;
     Property = hasPath;
+    CloseConnection = CanCloseConnection(rec);
+    Copy = true;
+}
+
+void RowMenuState::DisableRowItems()
+{
+    ProcInfo = false;
+    EndProc = false;
+    Locate = false;
+    Property = false;
+    Copy = false;
+    CloseConnection = false;
 }
 
 bool RowMenuState::Enabled(RowCommand command) const
@@ -16,9 +30,11 @@ bool RowMenuState::Enabled(RowCommand command) const
     switch (command) {
     case RowCommand::ProcInfo: return ProcInfo;
     case RowCommand::EndProc: return EndProc;
-    case RowCommand::Copy: break;
+    case RowCommand::Copy: return Copy;
     case RowCommand::Locate: return Locate;
     case RowCommand::Property: return Property;
+    case RowCommand::CloseConnection: return CloseConnection;
+    case RowCommand::Export: break;
     }
     return true;
 }

@@ -33,6 +33,14 @@ struct SortEntry {
         longKey = i == 16;
     }
 
+    // A number orders after "none": the first half says which, the second
+    // holds the number.
+    void SetNumber(const std::optional<uint64_t> &number)
+    {
+        high = number ? 1 : 0;
+        low = number.value_or(0);
+    }
+
     int CompareKey(const SortEntry &other, int column) const
     {
         if (high != other.high)
@@ -62,12 +70,17 @@ void RowOrder::Set(int column, SortDirection direction)
 bool RowOrder::Compares() const
 {
     static const TMyRec probe;
-    return SortField(probe, m_column) != nullptr;
+    return IsNumericColumn(m_column) || SortField(probe, m_column) != nullptr;
 }
 
 bool RowOrder::SortsAheadOfEmpty(const TMyRec &rec) const
 {
-    return m_direction == SortDirection::Ascending && Compares() && !IsEmptyKey(*SortField(rec, m_column));
+    if (m_direction != SortDirection::Ascending || !Compares())
+        return false;
+    // An empty row has no number either, and "none" sorts first as well.
+    if (IsNumericColumn(m_column))
+        return SortNumber(rec, m_column).has_value();
+    return !IsEmptyKey(*SortField(rec, m_column));
 }
 
 int64_t RowOrder::RankOf(const ListRow &row) const
@@ -107,12 +120,15 @@ void RowOrder::Sort(std::vector<std::unique_ptr<ListRow>> &rows, bool prefixSort
     // misses; the entries carry the first bytes of the key instead, and
     // only keys that agree in all of them are compared in full.
     const bool byKey = Compares();
+    const bool byNumber = IsNumericColumn(m_column);
     const bool descending = m_direction == SortDirection::Descending;
     std::vector<SortEntry> order(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
         order[i].row = rows[i].get();
         order[i].rank = RankOf(*rows[i]);
-        if (byKey)
+        if (byNumber)
+            order[i].SetNumber(SortNumber(rows[i]->rec, m_column));
+        else if (byKey)
             order[i].SetKey(*SortField(rows[i]->rec, m_column));
     }
     const int column = m_column;

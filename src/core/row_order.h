@@ -16,8 +16,8 @@ enum class SortDirection { Ascending, Descending };
 
 /// The order of the connection list: the sort column and direction, and the
 /// stable sort that keeps equal rows in their order. Rows compare by the
-/// column's text (SortField, CompareText); columns that compare nothing keep
-/// every row where it is.
+/// column's text (SortField, CompareText), the traffic columns by number
+/// (SortNumber); columns that compare nothing keep every row where it is.
 ///
 /// The list sorts itself after every change, so rows a fill or refresh
 /// appends get a rank that places them among their equals where the list's
@@ -29,7 +29,7 @@ public:
     SortDirection Direction() const { return m_direction; }
     void Set(int column, SortDirection direction);
 
-    /// The sort column orders by a text.
+    /// The sort column orders by a text or a number.
     bool Compares() const;
     /// A row appended while the list sorts ascending by a text, and given a
     /// non-empty text only after its append, moves ahead of the rows equal

@@ -10,10 +10,11 @@ void FillRow(TMyRec &rec, const File_Rec &source, const std::string &protocol, c
              PathlessOwners pathless)
 {
     rec.Protocol = protocol;
-    if (protocol == "TCP") {
+    if (IsTcpProtocol(protocol)) {
         rec.StateText = GetTcpStateName(source.State);
         rec.RemoteIp = source.RemoteIp;
         rec.RemotePort = source.RemotePort;
+        rec.Traffic = source.Traffic;
     }
     rec.LocalIp = source.LocalIp;
     rec.LocalPort = source.LocalPort;
@@ -32,11 +33,33 @@ void FillRow(TMyRec &rec, const File_Rec &source, const std::string &protocol, c
     rec.CompanyName = source.CompanyName;
     rec.Remark = remark;
     rec.StartTime = source.StartTime;
+    rec.Socket = source.Socket;
+}
+
+bool TakeTraffic(TMyRec &rec, const File_Rec &source, int64_t elapsedMs)
+{
+    std::optional<uint64_t> rate;
+    if (rec.Traffic && source.Traffic && elapsedMs > 0 && source.Traffic->Sent >= rec.Traffic->Sent
+        && source.Traffic->Received >= rec.Traffic->Received) {
+        const uint64_t grown =
+            (source.Traffic->Sent - rec.Traffic->Sent) + (source.Traffic->Received - rec.Traffic->Received);
+        // Per second, rounded; the product stays in range for any growth
+        // a connection can show between two refreshes.
+        rate = (grown * 1000 + static_cast<uint64_t>(elapsedMs) / 2) / static_cast<uint64_t>(elapsedMs);
+    }
+    const bool changed = rec.Traffic != source.Traffic || rec.Rate != rate;
+    rec.Traffic = source.Traffic;
+    rec.Rate = rate;
+    return changed;
 }
 
 bool IsHiddenLoopback(const TMyRec &rec, bool showLocal)
 {
-    return !showLocal && rec.Protocol == "TCP" && rec.LocalIp == "127.0.0.1" && rec.RemoteIp == "127.0.0.1";
+    if (showLocal)
+        return false;
+    if (rec.Protocol == ProtocolTcp)
+        return rec.LocalIp == "127.0.0.1" && rec.RemoteIp == "127.0.0.1";
+    return rec.Protocol == ProtocolTcp6 && rec.LocalIp == "::1" && rec.RemoteIp == "::1";
 }
 
 void ProgramList::NoteProgram(const TMyRec &rec)

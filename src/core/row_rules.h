@@ -17,13 +17,22 @@ namespace quorvex {
 /// stays empty.
 enum class PathlessOwners { SystemOrIdle, Unknown };
 
-/// Copies a snapshot record into a row: the remote pair and the state text
-/// only for "TCP"; a row without a path is described by `pathless`.
+/// Copies a snapshot record into a row: the remote pair, the state text and
+/// the counters only for "TCP" and "TCPv6"; a row without a path is
+/// described by `pathless`. A new row has no rate.
 void FillRow(TMyRec &rec, const File_Rec &source, const std::string &protocol, const std::string &remark,
              PathlessOwners pathless = PathlessOwners::SystemOrIdle);
 
-/// A TCP connection from 127.0.0.1 to 127.0.0.1 while local connections are
-/// not shown.
+/// A kept TCP row takes the counters of the record it claimed at a refresh
+/// `elapsedMs` after the snapshot its counters came from (0 or less:
+/// unknown). Its rate is the growth of both counters together per second;
+/// none when the row had no counters, the record has none, the time is
+/// unknown or a counter went back (the system reset it). True when the row's
+/// counters or rate changed.
+bool TakeTraffic(TMyRec &rec, const File_Rec &source, int64_t elapsedMs);
+
+/// A TCP connection from 127.0.0.1 to 127.0.0.1, or a TCPv6 one from ::1 to
+/// ::1, while local connections are not shown. Only these exact texts count.
 bool IsHiddenLoopback(const TMyRec &rec, bool showLocal);
 
 /// The programs noted during one fill or refresh: distinct process names of

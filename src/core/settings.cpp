@@ -10,23 +10,18 @@
 
 namespace quorvex {
 
-namespace {
-
-bool ValueOf(const SettingsValues &values, int tag)
+bool &SettingsValues::Value(int tag)
 {
     switch (tag) {
-    case TagShowLocal:
-        return values.ShowLocal;
-    case TagAutoRefresh:
-        return values.AutoRefresh;
-    case TagAlwaysTop:
-        return values.AlwaysTop;
-    default:
-        return values.ShowInfo;
+    case TagShowLocal: return ShowLocal;
+    case TagAutoRefresh: return AutoRefresh;
+    case TagAlwaysTop: return AlwaysTop;
+    case TagShowIPv6: return ShowIPv6;
+    case TagShowTraffic: return ShowTraffic;
+    case TagHighlightChanges: return HighlightChanges;
+    default: return ShowInfo;
     }
 }
-
-}  // namespace
 
 const char *SettingKey(int tag)
 {
@@ -39,6 +34,12 @@ const char *SettingKey(int tag)
         return "AlwaysTop";
     case TagShowInfo:
         return "ShowInfo";
+    case TagShowIPv6:
+        return "ShowIPv6";
+    case TagShowTraffic:
+        return "ShowTraffic";
+    case TagHighlightChanges:
+        return "HighlightChanges";
     default:
         return nullptr;
     }
@@ -107,10 +108,10 @@ SettingsValues SettingsStore::Read() const
             result = ReadTextFile(m_seedPath, text);
         if (result != FileReadResult::Ok)
             return values;
-        values.ShowLocal = ProfileBool(ReadProfileString(text, SettingsSection, "ShowLocal"), values.ShowLocal);
-        values.AutoRefresh = ProfileBool(ReadProfileString(text, SettingsSection, "AutoRefresh"), values.AutoRefresh);
-        values.AlwaysTop = ProfileBool(ReadProfileString(text, SettingsSection, "AlwaysTop"), values.AlwaysTop);
-        values.ShowInfo = ProfileBool(ReadProfileString(text, SettingsSection, "ShowInfo"), values.ShowInfo);
+        for (int tag : SettingTags) {
+            bool &value = values.Value(tag);
+            value = ProfileBool(ReadProfileString(text, SettingsSection, SettingKey(tag)), value);
+        }
     } catch (...) {
         return SettingsValues{};
     }
@@ -153,9 +154,9 @@ SettingsValues LoadSettings(const SettingsStore &store, const ApplySetting &appl
     const SettingsValues read = store.Read();
     const SettingsValues initial;
     try {
-        for (int tag : {TagShowLocal, TagAutoRefresh, TagAlwaysTop, TagShowInfo}) {
-            const bool value = ValueOf(read, tag);
-            if (value == ValueOf(initial, tag))
+        for (int tag : SettingTags) {
+            const bool value = read.Value(tag);
+            if (value == initial.Value(tag))
                 continue;
             if (!applyBox || !applyBox(tag, value))
                 break;

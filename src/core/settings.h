@@ -12,23 +12,38 @@ namespace quorvex {
 inline constexpr const char *SettingsFileName = "Quorvex.ini";
 inline constexpr const char *SettingsSection = "Set";
 
-/// The bottom bar's four boxes, by the tags the handlers pass to SaveSetting.
+/// The bottom bar's four boxes and the view options, by the tags the
+/// handlers pass to SaveSetting.
 enum SettingTag : int {
     TagShowLocal = 1,
     TagAutoRefresh = 2,
     TagAlwaysTop = 3,
     TagShowInfo = 4,
+    TagShowIPv6 = 5,
+    TagShowTraffic = 6,
+    TagHighlightChanges = 7,
 };
+inline constexpr int SettingTags[] = {TagShowLocal, TagAutoRefresh, TagAlwaysTop,       TagShowInfo,
+                                      TagShowIPv6,  TagShowTraffic, TagHighlightChanges};
 
-/// The four remembered switches; the defaults are the boxes' initial states.
+/// The remembered switches; the defaults are the boxes' initial states, and
+/// every view option is off. A file without the options' keys (written by a
+/// build without them) reads as all options off; a build without them reads
+/// a file with them as it always did.
 struct SettingsValues {
     bool ShowLocal = true;
     bool AutoRefresh = false;
     bool AlwaysTop = true;
     bool ShowInfo = false;
+    bool ShowIPv6 = false;
+    bool ShowTraffic = false;
+    bool HighlightChanges = false;
+
+    bool &Value(int tag);
+    bool Value(int tag) const { return const_cast<SettingsValues *>(this)->Value(tag); }
 };
 
-/// The key of a tag; nullptr for any tag but 1 to 4.
+/// The key of a tag; nullptr for any tag but those of SettingTags.
 const char *SettingKey(int tag);
 
 /// Who runs the program and who owns the places the file could go (Linux).
@@ -113,7 +128,7 @@ private:
 /// work). Throwing, or returning false, reports that the handler failed.
 using ApplySetting = std::function<bool(int tag, bool value)>;
 
-/// Reads the four keys in tag order and returns them (the mirror fields take
+/// Reads the keys in tag order and returns them (the mirror fields take
 /// these values). Then, in the same order, calls `applyBox` for each value
 /// that differs from its box's initial state. The first failure ends the
 /// apply phase silently: the later boxes keep their initial states. With no

@@ -12,11 +12,13 @@ namespace {
 
 bool MirrorOf(const MainController &controller, int tag)
 {
-    switch (tag) {
-    case TagShowLocal: return controller.ShowLocal();
-    case TagAutoRefresh: return controller.AutoRefresh();
-    case TagAlwaysTop: return controller.AlwaysTop();
-    default: return controller.ShowInfo();
+    const auto box = static_cast<CheckBox>(tag);
+    switch (box) {
+    case CheckBox::ShowLocal: return controller.ShowLocal();
+    case CheckBox::AutoRefresh: return controller.AutoRefresh();
+    case CheckBox::AlwaysTop: return controller.AlwaysTop();
+    case CheckBox::ShowInfo: return controller.ShowInfo();
+    default: return controller.Option(box);
     }
 }
 
@@ -37,10 +39,8 @@ void AttachSettings(MainController &controller, SettingsStoreFactory openStore)
             controller.SetChecked(static_cast<CheckBox>(tag), value);
             return true;
         });
-        controller.SetMirror(CheckBox::ShowLocal, read.ShowLocal);
-        controller.SetMirror(CheckBox::AutoRefresh, read.AutoRefresh);
-        controller.SetMirror(CheckBox::AlwaysTop, read.AlwaysTop);
-        controller.SetMirror(CheckBox::ShowInfo, read.ShowInfo);
+        for (int tag : SettingTags)
+            controller.SetMirror(static_cast<CheckBox>(tag), read.Value(tag));
     };
 
     controller.Hooks.SaveSetting = [&controller, store](int tag) {

@@ -1,5 +1,7 @@
 #include "core/tcp_state.h"
 
+#include <charconv>
+
 #include "core/text_forms.h"
 
 namespace quorvex {
@@ -16,6 +18,25 @@ std::string GetTcpStateName(int32_t State)
     if (number >= 1 && number <= 12)
         return SystemText(names[number - 1]);
     return SystemText("未知状态") + std::to_string(State);
+}
+
+}  // namespace quorvex
+
+namespace quorvex {
+
+int32_t TcpStateFromName(const std::string &name)
+{
+    for (int32_t state = 1; state <= 12; ++state)
+        if (name == GetTcpStateName(state))
+            return state;
+    const std::string unknown = SystemText("未知状态");
+    if (name.size() <= unknown.size() || name.compare(0, unknown.size(), unknown) != 0)
+        return 0;
+    int32_t number = 0;
+    const char *first = name.data() + unknown.size();
+    const char *last = name.data() + name.size();
+    const auto [end, error] = std::from_chars(first, last, number);
+    return error == std::errc() && end == last ? number : 0;
 }
 
 }  // namespace quorvex

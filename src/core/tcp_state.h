@@ -10,4 +10,8 @@ namespace quorvex {
 // the number as a signed decimal.
 std::string GetTcpStateName(int32_t State);
 
+// The state number a display name stands for, the inverse of
+// GetTcpStateName; 0 for a text that is no such name (a UDP row's empty one).
+int32_t TcpStateFromName(const std::string &name);
+
 }  // namespace quorvex

@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "core/filter_view.h"
 #include "core/incremental_search.h"
 #include "core/list_mouse.h"
+#include "core/list_tools_port.h"
 #include "core/row_menu_state.h"
 #include "core/row_order.h"
 
@@ -44,13 +46,44 @@ public:
 
 /// The window's rules for what the user does to the list, shared by every
 /// front-end: a front-end reports events (mouse, keys typed, the menu key,
-/// header clicks, menu items chosen, selection changed by the user) and
-/// carries out the answers through ListPort. Every event runs behind the
+/// header clicks, menu items chosen, selection changed by the user, the
+/// filter field's keys and edits, the export) and carries out the answers
+/// through ListPort and ListToolsPort. Every event runs behind the
 /// MainController's error guard, and afterwards the widget is shown the
 /// list's selection.
+///
+/// The widget shows Rows(), the list as the filter lets it through; every
+/// row number here and in ListPort is a place among those rows.
 class WindowController {
 public:
     WindowController(ConnectionList &list, MainController &main, ListPort &port);
+
+    /// The rows the widget shows; the widget follows its notices (not the
+    /// list's) and asks it for texts and for each row's RowChange.
+    FilterView &Rows() { return m_rows; }
+    const FilterView &Rows() const { return m_rows; }
+
+    /// The front-end's filter field and save dialog; without them the
+    /// filter and the export do nothing.
+    void SetToolsPort(ListToolsPort *tools) { m_tools = tools; }
+    /// How an export is written (the platform's WriteFileAtomically).
+    void SetExportWriter(ExportWriter writer) { m_writeExport = std::move(writer); }
+
+    /// Ctrl+F: shows the filter field and gives it the keyboard focus.
+    void FilterKey();
+    /// The user changed the filter field's text (system encoding): the
+    /// list shows the rows that contain it (FilterView).
+    void FilterEdited(const std::string &text);
+    /// Escape in the filter field: the filter text is cleared, the field
+    /// hidden, and the list shows every row again.
+    void FilterEscape();
+    bool FilterFieldShown() const { return m_filterField.visible; }
+    /// Ctrl+S and the row menu's "导出列表…": asks for a file
+    /// (ListToolsPort::AskExportFile) and saves the rows shown that count,
+    /// in their order, with the visible columns, in the form the file's name
+    /// or type asks for (ResolveExportTarget). A failed write is told in the
+    /// plain message window, naming the file and the reason.
+    void ExportList();
 
     /// The one way in for a front-end's event handler (buttons, boxes, the
     /// timer as well): runs `handler` behind MainController::Guard. While it
@@ -73,7 +106,8 @@ public:
     /// It acts only while enabled, and, while the menu is open, only if the
     /// row the menu was opened for is still the focused row: a refresh that
     /// runs behind the menu may delete that row and focus the first row, and
-    /// the command must not act on a row the user never chose.
+    /// the command must not act on a row the user never chose. The export
+    /// acts on the list and always runs.
     void ChooseRowCommand(RowCommand command);
 
     /// The user changed the widget's selection or focused row (-1: none).
@@ -85,7 +119,8 @@ public:
     void ShowSelection();
 
     /// Asked when a row's popup menu is wanted: no row (-1), no menu;
-    /// otherwise the items follow the row and true says to open the menu.
+    /// otherwise the items follow the row (a Leaving row's are all
+    /// disabled) and true says to open the menu.
     bool VTSGetPopupMenu(int row);
     /// After a column click: for the manage column and a focused row, the
     /// items follow that row and true says to open the menu at the cursor.
@@ -97,13 +132,29 @@ public:
     const RowMenuState &MenuState() const;
 
 private:
+    struct FilterField {
+        bool visible = false;
+        std::string countText;
+        bool operator==(const FilterField &) const = default;
+    };
+
     void FocusCell(int row, int column);
     void OpenRowMenu(MenuPlace place);
     bool MenuRowStillFocused() const;
+    void EnableItemsFor(int row);
+    /// After every event: the filter searches the visible columns, and the
+    /// filter field shows its state.
+    void SyncFilter();
+    ExportTable ShownTable() const;
 
     ConnectionList &m_list;
+    FilterView m_rows;
     MainController &m_main;
     ListPort &m_port;
+    ListToolsPort *m_tools = nullptr;
+    ExportWriter m_writeExport;
+    FilterField m_filterField;      // as the front-end shows it
+    bool m_filterWanted = false;    // Ctrl+F asked for the field
     ListMouseRules m_mouse;
     IncrementalSearch m_search;
     int m_busy = 0;                     // nesting depth of Run and of selection syncs

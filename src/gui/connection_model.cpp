@@ -1,25 +1,27 @@
 #include "gui/connection_model.h"
 
+#include <QColor>
+
 #include "core/columns.h"
 #include "gui/icon_cache.h"
 #include "gui/system_text.h"
 
 namespace quorvex {
 
-ConnectionModel::ConnectionModel(ConnectionList &list, QObject *parent)
-    : QAbstractTableModel(parent), m_list(list), m_rows(list.RowCount())
+ConnectionModel::ConnectionModel(FilterView &rows, QObject *parent)
+    : QAbstractTableModel(parent), m_rows(rows), m_count(rows.RowCount())
 {
-    m_list.SetObserver(this);
+    m_rows.SetObserver(this);
 }
 
 ConnectionModel::~ConnectionModel()
 {
-    m_list.SetObserver(nullptr);
+    m_rows.SetObserver(nullptr);
 }
 
 int ConnectionModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows;
+    return parent.isValid() ? 0 : m_count;
 }
 
 int ConnectionModel::columnCount(const QModelIndex &parent) const
@@ -29,20 +31,29 @@ int ConnectionModel::columnCount(const QModelIndex &parent) const
 
 QVariant ConnectionModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_list.RowCount())
+    if (!index.isValid() || index.row() >= m_rows.RowCount())
         return {};
     switch (role) {
     case Qt::DisplayRole:
         // Taken from the record at every call; nothing is cached.
-        return FromSystemText(VTSGetText(&m_list.Record(index.row()), index.column()));
+        return FromSystemText(VTSGetText(&m_rows.Record(index.row()), index.column()));
     case Qt::DecorationRole:
         // Asked at every paint of the cell; the cache answers from memory.
         if (index.column() == ColProcess && m_smallIcons)
-            return m_smallIcons->Decoration(m_list.Record(index.row()).ProcessPath);
+            return m_smallIcons->Decoration(m_rows.Record(index.row()).ProcessPath);
         return {};
+    case Qt::BackgroundRole: {
+        const RowChange change = m_rows.Change(index.row());
+        if (change == RowChange::None)
+            return {};
+        const Rgb colour = change == RowChange::Added ? AddedRowColour : LeavingRowColour;
+        return QColor(colour.Red, colour.Green, colour.Blue);
+    }
     case Qt::TextAlignmentRole:
         if (index.column() == ColManage)
             return QVariant::fromValue(Qt::AlignCenter);
+        if (GetColumnInfo(index.column()).AlignRight)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return {};
@@ -75,7 +86,7 @@ void ConnectionModel::RowsAboutToBeRemoved(int first, int last)
 
 void ConnectionModel::RowsRemoved()
 {
-    m_rows -= m_pending;
+    m_count -= m_pending;
     m_pending = 0;
     endRemoveRows();
 }
@@ -88,7 +99,7 @@ void ConnectionModel::RowsAboutToBeInserted(int first, int last)
 
 void ConnectionModel::RowsInserted()
 {
-    m_rows += m_pending;
+    m_count += m_pending;
     m_pending = 0;
     endInsertRows();
 }

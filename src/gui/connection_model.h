@@ -2,20 +2,22 @@
 
 #include <QAbstractTableModel>
 
-#include "core/connection_list.h"
+#include "core/filter_view.h"
 
 namespace quorvex {
 
 class IconCache;
 
-/// The connection list as a Qt table. It follows the list's own change
-/// notices row by row (removals, insertions, changed runs, the sort as a
-/// layout change) and is never reset, so the view keeps its selection and
-/// scroll position through a refresh.
+/// The connection list as a Qt table: the rows the filter shows
+/// (FilterView). It follows the view's change notices row by row (removals,
+/// insertions, changed runs, the sort as a layout change) and is never
+/// reset, so the view keeps its selection and scroll position through a
+/// refresh and a new filter text. A row's highlighted change (RowChange) is
+/// its background.
 class ConnectionModel : public QAbstractTableModel, private ConnectionListObserver {
     Q_OBJECT
 public:
-    explicit ConnectionModel(ConnectionList &list, QObject *parent = nullptr);
+    explicit ConnectionModel(FilterView &rows, QObject *parent = nullptr);
     ~ConnectionModel() override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -24,7 +26,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    ConnectionList &List() { return m_list; }
+    FilterView &Rows() { return m_rows; }
     /// The row icons of the process column (ColProcess); none until the icon
     /// caches exist.
     void SetSmallIcons(IconCache *icons) { m_smallIcons = icons; }
@@ -45,12 +47,12 @@ private:
     void LayoutChanged(const std::vector<int> &oldToNew) override;
     void SelectionChanged() override;
 
-    ConnectionList &m_list;
+    FilterView &m_rows;
     IconCache *m_smallIcons = nullptr;
     // The row count as announced to the views. The list may already hold
     // its new rows when it announces them; the views must see the count
     // change between the begin and end notices and nowhere else.
-    int m_rows = 0;
+    int m_count = 0;
     int m_pending = 0;
 };
 

@@ -7,13 +7,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSessionManager>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/columns.h"
@@ -27,6 +33,8 @@
 #include "gui/list_header.h"
 #include "gui/row_menu.h"
 #include "gui/system_text.h"
+#include "platform/atomic_file.h"
+#include "gui/window_system.h"
 
 namespace quorvex {
 
@@ -139,13 +147,14 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     BuildBottomBar(bottom);
     SetCounters(0, 0);
 
-    m_model = new ConnectionModel(m_list, this);
+    m_model = new ConnectionModel(m_windowController.Rows(), this);
     m_view = CreateListView();
     m_view->setAccessibleName(FromFixedText(texts::ListAccessibleName));
     m_view->setModel(m_model);
     ConfigureColumns();
     m_rowMenu = new RowMenu(m_controller.MenuState(), this);
     ConnectListView();
+    BindListTools();
     m_controller.Hooks.CreateIconCaches = [this] { CreateIconCaches(); };
 
     auto *rows = new QVBoxLayout(this);
@@ -208,7 +217,14 @@ void MainWindow::BuildTopBar(QWidget *bar)
     row->addWidget(TextLabel(texts::CountersBetween, bar));
     row->addWidget(m_labNetCount);
     row->addWidget(TextLabel(texts::CountersAfter, bar));
-    row->addStretch(1);
+    // The filter field, when shown, takes the free room up to its widest and
+    // leaves the rest to the spacer; the sentence never gives way to it.
+    row->addSpacing(6);
+    row->addStretch(0);
+    row->addWidget(BuildFilterField(bar), 1);
+    row->addSpacing(4);
+    row->addWidget(BuildOptionsButton(bar));
+    row->addSpacing(4);
     row->addWidget(help);
     row->addWidget(update);
     row->addWidget(home);
@@ -218,6 +234,130 @@ void MainWindow::BuildTopBar(QWidget *bar)
             [this] { RunHandler([this] { m_controller.BTNUpdateClick(); }); });
     connect(home, &QPushButton::clicked, this,
             [this] { RunHandler([this] { m_controller.BTNHomePageClick(); }); });
+}
+
+QPushButton *MainWindow::BuildOptionsButton(QWidget *bar)
+{
+    // The view options beyond the bottom bar's boxes live in the top bar's
+    // free room, as checkable items of one menu.
+    auto *button = Button("BTNOptions", texts::OptionsButton, bar);
+    button->setFixedSize(60, 32);
+    button->setToolTip(FromFixedText(texts::OptionsToolTip));
+    auto *menu = new QMenu(button);
+    for (const CheckBox option : ViewOptions) {
+        QAction *action = menu->addAction(FromFixedText(OptionCaption(option)));
+        action->setCheckable(true);
+        m_optionActions.push_back(action);
+        connect(action, &QAction::toggled, this, [this, option](bool checked) {
+            RunHandler([this, option, checked] { m_controller.SetChecked(option, checked); });
+        });
+    }
+    button->setMenu(menu);
+    return button;
+}
+
+QLineEdit *MainWindow::BuildFilterField(QWidget *bar)
+{
+    // In the top bar's free room, left of the options button; hidden until
+    // Ctrl+F. The count of rows shown sits inside it, at its right end.
+    m_filterEdit = new QLineEdit(bar);
+    m_filterEdit->setObjectName(QStringLiteral("EFilter"));
+    m_filterEdit->setFixedHeight(22);
+    m_filterEdit->setMinimumWidth(60);
+    m_filterEdit->setMaximumWidth(220);
+    m_filterEdit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_filterEdit->setPlaceholderText(FromFixedText(texts::FilterPlaceholder));
+    m_filterEdit->setToolTip(FromFixedText(texts::FilterToolTip));
+    m_filterEdit->setClearButtonEnabled(false);
+    m_filterCount = new QLabel(m_filterEdit);
+    m_filterCount->setObjectName(QStringLiteral("LabFilterCount"));
+    m_filterCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QPalette palette = m_filterCount->palette();
+    palette.setColor(QPalette::WindowText, QColor(110, 110, 110));
+    m_filterCount->setPalette(palette);
+    m_filterCount->hide();
+    auto *inside = new QHBoxLayout(m_filterEdit);
+    inside->setContentsMargins(0, 0, 4, 0);
+    inside->addStretch(1);
+    inside->addWidget(m_filterCount);
+    m_filterEdit->hide();
+    return m_filterEdit;
+}
+
+void MainWindow::BindListTools()
+{
+    m_windowController.SetToolsPort(this);
+    m_windowController.SetExportWriter([](const std::string &path, std::string_view data, std::string &why) {
+        return WriteFileAtomically(path, data, why);
+    });
+    connect(m_filterEdit, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_windowController.FilterEdited(ToSystemText(text)); });
+    auto *find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    connect(find, &QShortcut::activated, this, [this] { m_windowController.FilterKey(); });
+    auto *save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    connect(save, &QShortcut::activated, this, [this] { m_windowController.ExportList(); });
+    // Escape clears the filter wherever the focus is in the window, as long
+    // as the field is shown; otherwise the key is left to the widgets.
+    m_filterEscape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_filterEscape->setEnabled(false);
+    connect(m_filterEscape, &QShortcut::activated, this, [this] { m_windowController.FilterEscape(); });
+}
+
+void MainWindow::ShowFilterField(bool visible, const std::string &countText)
+{
+    m_filterEscape->setEnabled(visible);
+    if (!visible) {
+        if (m_filterEdit->hasFocus())
+            m_view->setFocus(Qt::OtherFocusReason);
+        m_filterEdit->clear();
+        m_filterEdit->hide();
+    } else {
+        m_filterEdit->show();
+    }
+    const QString count = QString::fromStdString(countText);
+    m_filterCount->setText(count);
+    m_filterCount->setVisible(!count.isEmpty());
+    // The typed text stops short of the count.
+    const int width = count.isEmpty() ? 0 : m_filterCount->fontMetrics().horizontalAdvance(count) + 8;
+    m_filterEdit->setTextMargins(0, 0, width, 0);
+}
+
+void MainWindow::FocusFilterField()
+{
+    m_filterEdit->setFocus(Qt::ShortcutFocusReason);
+    m_filterEdit->selectAll();
+}
+
+bool MainWindow::AskExportFile(const std::string &suggestedName, std::string &path, ExportFormat &format)
+{
+    QStringList types;
+    for (const ExportFormatInfo &info : ExportFormats()) {
+        QString patterns = QStringLiteral("*.") + QString::fromLatin1(info.Extension);
+        if (info.Format == ExportFormat::Html)
+            patterns += QStringLiteral(" *.htm");
+        types << FromFixedText(info.Caption) + QStringLiteral(" (") + patterns + QStringLiteral(")");
+    }
+    if (m_exportDir.isEmpty())
+        m_exportDir = QDir::homePath();
+    // Without an extension: the file type the user picks supplies it.
+    const QString suggested = QDir(m_exportDir).filePath(FromSystemText(suggestedName));
+    int type = 0;
+    QString chosen;
+    if (m_exportAsker) {
+        chosen = m_exportAsker(suggested, types, type);
+    } else {
+        QString selected = types.front();
+        chosen = QFileDialog::getSaveFileName(this, FromFixedText(texts::ExportDialogCaption), suggested,
+                                              types.join(QStringLiteral(";;")), &selected);
+        type = static_cast<int>(types.indexOf(selected));
+    }
+    if (chosen.isEmpty())
+        return false;
+    m_exportDir = QFileInfo(chosen).absolutePath();
+    const auto &formats = ExportFormats();
+    format = formats[type >= 0 && static_cast<size_t>(type) < formats.size() ? static_cast<size_t>(type) : 0].Format;
+    path = ToSystemText(QDir::toNativeSeparators(chosen));
+    return true;
 }
 
 void MainWindow::BuildBottomBar(QWidget *bar)
@@ -232,6 +372,11 @@ void MainWindow::BuildBottomBar(QWidget *bar)
     m_cbAutoRefresh->setGeometry(PlaceRect(BarControl::CBAutoRefresh));
     m_cbAlwaysTop->setGeometry(PlaceRect(BarControl::CBAlwaysTop));
     m_cbShowInfo->setGeometry(PlaceRect(BarControl::CBShowInfo));
+    if (!CanKeepWindowOnTop(QGuiApplication::platformName().toStdString())) {
+        // The box keeps its remembered state, but cannot act on it here.
+        m_cbAlwaysTop->setEnabled(false);
+        m_cbAlwaysTop->setToolTip(FromFixedText(texts::AlwaysTopUnavailable));
+    }
 
     m_btnRefresh = Button("BTNRefresh", texts::RefreshButton, bar);
     m_btnEndPro = Button("BTNEndPro", texts::EndProcessButton, bar);
@@ -441,13 +586,19 @@ QCheckBox *MainWindow::BoxWidget(CheckBox box) const
     case CheckBox::ShowLocal: return m_cbShowLocal;
     case CheckBox::AutoRefresh: return m_cbAutoRefresh;
     case CheckBox::AlwaysTop: return m_cbAlwaysTop;
-    case CheckBox::ShowInfo: break;
+    default: break;
     }
     return m_cbShowInfo;
 }
 
 void MainWindow::SetCheckBox(CheckBox box, bool checked)
 {
+    if (IsViewOption(box)) {
+        QAction *action = m_optionActions[static_cast<size_t>(static_cast<int>(box) - static_cast<int>(ViewOptions[0]))];
+        const QSignalBlocker blocker(action);
+        action->setChecked(checked);
+        return;
+    }
     QCheckBox *widget = BoxWidget(box);
     const QSignalBlocker blocker(widget);
     widget->setChecked(checked);
@@ -496,6 +647,12 @@ void MainWindow::FocusList()
 void MainWindow::SetInfoColumnsVisible(bool visible)
 {
     m_view->setInfoColumnsVisible(visible);
+}
+
+void MainWindow::SetTrafficColumnsVisible(bool visible)
+{
+    for (int column : TrafficColumns)
+        m_view->setColumnHidden(column, !visible);
 }
 
 void MainWindow::RepaintList()

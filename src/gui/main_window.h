@@ -6,13 +6,17 @@
 #include <QWidget>
 
 #include "core/connection_list.h"
+#include "core/list_tools_port.h"
 #include "core/main_controller.h"
 #include "core/window_controller.h"
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
+class QAction;
 class QPushButton;
 class QSessionManager;
+class QShortcut;
 
 namespace quorvex {
 
@@ -29,7 +33,7 @@ class SystemIconProvider;
 /// MainController and the list's events to the WindowController, and shows
 /// what they ask for. Every call from Qt into the controllers passes through
 /// WindowController::Run, so no error crosses the event loop.
-class MainWindow : public QWidget, private MainView, private ListPort {
+class MainWindow : public QWidget, private MainView, private ListPort, private ListToolsPort {
     Q_OBJECT
 public:
     MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options = {},
@@ -43,6 +47,16 @@ public:
     ConnectionModel *Model() { return m_model; }
     ConnectionView *ListView() { return m_view; }
     RowMenu *Menu() { return m_rowMenu; }
+    WindowController &ListController() { return m_windowController; }
+    /// The top bar's filter field (hidden until Ctrl+F).
+    QLineEdit *FilterField() { return m_filterEdit; }
+    QLabel *FilterCount() { return m_filterCount; }
+
+    /// The export's save dialog: returns the chosen file (empty when
+    /// cancelled) and sets the index of the chosen file type among
+    /// ExportFormats(). QFileDialog's unless set, for tests.
+    using ExportFileAsker = std::function<QString(const QString &suggested, const QStringList &types, int &type)>;
+    void SetExportFileAsker(ExportFileAsker asker) { m_exportAsker = std::move(asker); }
     /// Null until the start-up has made them.
     IconCache *SmallIcons() { return m_smallIcons.get(); }
     IconCache *LargeIcons() { return m_largeIcons.get(); }
@@ -73,6 +87,7 @@ private:
     void SetCaption(const std::string &caption) override;
     void FocusList() override;
     void SetInfoColumnsVisible(bool visible) override;
+    void SetTrafficColumnsVisible(bool visible) override;
     void RepaintList() override;
     void CopyRowReport(const TMyRec &rec) override;
     void ShowProcessInfo(const TMyRec &rec) override;
@@ -83,8 +98,16 @@ private:
     void OpenRowMenu(MenuPlace place) override;
     void ShowSort(int column, SortDirection direction) override;
 
+    // ListToolsPort
+    void ShowFilterField(bool visible, const std::string &countText) override;
+    void FocusFilterField() override;
+    bool AskExportFile(const std::string &suggestedName, std::string &path, ExportFormat &format) override;
+
     void BuildTopBar(QWidget *bar);
     void BuildBottomBar(QWidget *bar);
+    QPushButton *BuildOptionsButton(QWidget *bar);
+    QLineEdit *BuildFilterField(QWidget *bar);
+    void BindListTools();
     ConnectionView *CreateListView();
     void ConfigureColumns();
     void ConnectListView();
@@ -117,6 +140,12 @@ private:
     QCheckBox *m_cbAlwaysTop = nullptr;
     QCheckBox *m_cbShowInfo = nullptr;
     QLabel *m_mailLink = nullptr;
+    std::vector<QAction *> m_optionActions;  // in the order of ViewOptions
+    QLineEdit *m_filterEdit = nullptr;
+    QLabel *m_filterCount = nullptr;
+    QShortcut *m_filterEscape = nullptr;
+    ExportFileAsker m_exportAsker;
+    QString m_exportDir;  // where the last export went
 };
 
 }  // namespace quorvex

@@ -52,6 +52,9 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
         opt.palette.setColor(QPalette::HighlightedText, text);
         opt.state &= ~QStyle::State_Selected;
     } else {
+        // A highlighted change (the model's background) under the grid.
+        if (opt.backgroundBrush.style() != Qt::NoBrush)
+            painter->fillRect(opt.rect, opt.backgroundBrush);
         painter->setPen(GridColor);
         painter->drawLine(opt.rect.topRight(), opt.rect.bottomRight());
         painter->drawLine(opt.rect.bottomLeft(), opt.rect.bottomRight());

@@ -9,7 +9,8 @@ namespace quorvex {
 
 /// Paints the list's cells: the selected row green with its texts in the
 /// highlight-text colour while the list has the focus and in the normal text
-/// colour otherwise, grid lines, and the manage icon over the manage column
+/// colour otherwise, another row on the model's background (a highlighted
+/// change) if it has one, grid lines, and the manage icon over the manage column
 /// (ColManage) after the cell itself. Shows a cell's full text as a tooltip only when it is elided.
 class RowDelegate : public QStyledItemDelegate {
     Q_OBJECT

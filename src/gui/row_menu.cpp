@@ -1,6 +1,7 @@
 #include "gui/row_menu.h"
 
 #include <QCursor>
+#include <QKeySequence>
 #include <QMenu>
 
 #include "core/fixed_texts.h"
@@ -20,23 +21,22 @@ RowMenu::RowMenu(const RowMenuState &state, QWidget *parent)
         }
         QAction *action = m_menu->addAction(FromFixedText(item.Caption));
         connect(action, &QAction::triggered, this, [this, command = item.Command] { emit commandChosen(command); });
-        switch (item.Command) {
-        case RowCommand::ProcInfo: m_procInfo = action; break;
-        case RowCommand::EndProc: m_endProc = action; break;
-        case RowCommand::Copy: m_copy = action; break;
-        case RowCommand::Locate: m_locate = action; break;
-        case RowCommand::Property: m_property = action; break;
+        if (item.Key) {
+            // The key is the window's own; here it is only named.
+            action->setShortcut(QKeySequence(QString::fromLatin1(item.Key)));
+            action->setShortcutContext(Qt::WidgetShortcut);
         }
+        m_actions[static_cast<size_t>(item.Command)] = action;
     }
     syncActions();
 }
 
 void RowMenu::syncActions()
 {
-    m_procInfo->setEnabled(m_state.ProcInfo);
-    m_endProc->setEnabled(m_state.EndProc);
-    m_locate->setEnabled(m_state.Locate);
-    m_property->setEnabled(m_state.Property);
+    for (size_t command = 0; command < m_actions.size(); ++command) {
+        if (m_actions[command])
+            m_actions[command]->setEnabled(m_state.Enabled(static_cast<RowCommand>(command)));
+    }
 }
 
 void RowMenu::open(QPoint globalPos)

@@ -14,6 +14,9 @@ namespace quorvex {
 /// directory is read-only (no write permission bit, or no access for us),
 /// the disk is full, or any step fails. Never throws.
 bool WriteFileAtomically(const std::string &path, std::string_view data);
+/// The same; on failure `why` holds the system's words for the reason, such
+/// as "Permission denied" (a read-only file or directory counts as that).
+bool WriteFileAtomically(const std::string &path, std::string_view data, std::string &why);
 
 /// True when the program may create and replace files in `dir`, by the same
 /// rule WriteFileAtomically applies.

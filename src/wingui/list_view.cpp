@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <windowsx.h>
 
-#include "core/connection_list.h"
+#include "core/filter_view.h"
 #include "core/image_list_ex.h"
 #include "core/window_controller.h"
 #include "core/window_layout.h"
@@ -27,8 +27,8 @@ bool IsFixed(int column)
 
 }  // namespace
 
-ConnectionListView::ConnectionListView(ConnectionList &list, WindowController &window)
-    : m_rows(list), m_window(window)
+ConnectionListView::ConnectionListView(FilterView &rows, WindowController &window)
+    : m_rows(rows), m_window(window)
 {
 }
 
@@ -70,7 +70,7 @@ HWND ConnectionListView::Create(HWND parent, int id, int dpi)
     m_rows.SetObserver(this);
     m_count = m_rows.RowCount();
     SyncItemCount();
-    ShowSort(m_rows.SortColumn(), m_rows.Direction());
+    ShowSort(m_rows.List().SortColumn(), m_rows.List().Direction());
     return m_list;
 }
 
@@ -234,13 +234,13 @@ void ConnectionListView::SetColumnWidth(int item, int width)
     m_settingWidth = false;
 }
 
-void ConnectionListView::SetInfoColumnsVisible(bool visible)
+void ConnectionListView::SetColumnsVisible(const int *group, size_t count, bool visible)
 {
-    for (int column : InfoColumns) {
+    for (size_t i = 0; i < count; ++i) {
         if (visible)
-            InsertColumn(column);
+            InsertColumn(group[i]);
         else
-            RemoveColumn(column);
+            RemoveColumn(group[i]);
     }
     ShowSort(m_sortColumn, m_sortDirection);
     Repaint();

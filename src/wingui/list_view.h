@@ -15,17 +15,19 @@
 
 namespace quorvex {
 
-class ConnectionList;
+class FilterView;
 class TImageListEx;
 class WindowController;
 
-/// The connection list in a virtual (owner-data) common-controls list view:
-/// the list view holds no rows, only their number, and asks for texts when
-/// it (or a screen reader) needs them. It follows the list's change notices
+/// The connection list as the filter lets it through (the WindowController's
+/// Rows()) in a virtual (owner-data) common-controls list view: the list
+/// view holds no rows, only their number, and asks for texts when it (or a
+/// screen reader) needs them. It follows the filter view's change notices
 /// row by row (item count, then a redraw of the visible rows the change
 /// touched), so unchanged rows are never repainted and the selection, focus
 /// and scroll position stay. Rows are drawn here (owner-drawn, 22 px high):
-/// the selected row green, the manage icon, the grid. The header is drawn
+/// the selected row green, a changed row in its RowChange colour, the
+/// manage icon, the grid, numbers right-aligned. The header is drawn
 /// here too: white, the caption under the mouse blue, the sort glyph.
 ///
 /// Mouse, typing and the menu key go to the WindowController, which decides
@@ -34,7 +36,7 @@ class WindowController;
 /// are visible are list view columns; ShownColumns() maps one to the other.
 class ConnectionListView : public ConnectionListObserver {
 public:
-    ConnectionListView(ConnectionList &list, WindowController &window);
+    ConnectionListView(FilterView &rows, WindowController &window);
     ~ConnectionListView() override;
     ConnectionListView(const ConnectionListView &) = delete;
     ConnectionListView &operator=(const ConnectionListView &) = delete;
@@ -56,7 +58,12 @@ public:
     void ShowSelection(int selectedRow, int focusedRow);
     void FocusCell(int row, int column);
     void ShowSort(int column, SortDirection direction);
-    void SetInfoColumnsVisible(bool visible);
+    /// Shows or hides a group of columns (InfoColumns, TrafficColumns).
+    template <size_t N>
+    void SetColumnsVisible(const int (&group)[N], bool visible)
+    {
+        SetColumnsVisible(group, N, visible);
+    }
     /// Redraws every visible row.
     void Repaint();
 
@@ -104,6 +111,7 @@ private:
     int HeaderItemAt(POINT header, bool *onDivider) const;
     void InsertColumn(int column);
     void RemoveColumn(int column);
+    void SetColumnsVisible(const int *group, size_t count, bool visible);
     void SetColumnWidth(int item, int width);
     void SyncItemCount();
     int RowTop(int row) const;
@@ -116,7 +124,7 @@ private:
     bool CellRect(int row, int item, RECT &cell) const;
     std::wstring ElidedText(int row, int column, const RECT &cell) const;
 
-    ConnectionList &m_rows;
+    FilterView &m_rows;
     WindowController &m_window;
     HWND m_parent = nullptr;
     HWND m_list = nullptr;
@@ -130,7 +138,7 @@ private:
 
     std::vector<int> m_shown;                // model column of each list view column
     std::array<int, ColumnCount> m_widths{}; // pixels at the current dpi, also of hidden columns
-    int m_count = 0;                         // rows of the list, as its notices said
+    int m_count = 0;                         // rows shown, as the notices said
     int m_shownCount = -1;                   // rows the list view counts
     int m_movedFrom = -1;                    // first row moved since the last sync, -1: none
     std::vector<std::pair<int, int>> m_changed;  // runs of changed rows since the last sync

@@ -74,7 +74,7 @@ BarControl BoxControl(CheckBox box)
     case CheckBox::ShowLocal: return BarControl::CBShowLocal;
     case CheckBox::AutoRefresh: return BarControl::CBAutoRefresh;
     case CheckBox::AlwaysTop: return BarControl::CBAlwaysTop;
-    case CheckBox::ShowInfo: break;
+    default: break;
     }
     return BarControl::CBShowInfo;
 }
@@ -129,7 +129,7 @@ UINT MainFrame::MenuId(RowCommand command)
 
 MainFrame::MainFrame(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options)
     : m_controller(platform, m_list, *this, prompts, shell, std::move(options)),
-      m_window(m_list, m_controller, *this), m_view(m_list, m_window), m_shell(shell)
+      m_window(m_list, m_controller, *this), m_view(m_window.Rows(), m_window), m_shell(shell)
 {
     m_controller.Hooks.CreateIconCaches = [this] { CreateIconCaches(); };
 }
@@ -555,6 +555,8 @@ void MainFrame::StopRefreshTimer()
 
 void MainFrame::SetCheckBox(CheckBox box, bool checked)
 {
+    if (IsViewOption(box))
+        return;
     SendMessageW(ControlHandle(BoxControl(box)), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
@@ -599,7 +601,12 @@ void MainFrame::FocusList()
 
 void MainFrame::SetInfoColumnsVisible(bool visible)
 {
-    m_view.SetInfoColumnsVisible(visible);
+    m_view.SetColumnsVisible(InfoColumns, visible);
+}
+
+void MainFrame::SetTrafficColumnsVisible(bool visible)
+{
+    m_view.SetColumnsVisible(TrafficColumns, visible);
 }
 
 void MainFrame::RepaintList()

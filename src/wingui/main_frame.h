@@ -97,6 +97,7 @@ private:
     void SetCaption(const std::string &caption) override;
     void FocusList() override;
     void SetInfoColumnsVisible(bool visible) override;
+    void SetTrafficColumnsVisible(bool visible) override;
     void RepaintList() override;
     void CopyRowReport(const TMyRec &rec) override;
     void ShowProcessInfo(const TMyRec &rec) override;

@@ -90,3 +90,18 @@ if(count GREATER 0)
     endif()
   endforeach()
 endif()
+
+# -6 and --traffic: two more columns named in the header (the fields
+# themselves are the core's); in JSON numbers or null.
+foreach(ipv6 -6 --ipv6)
+  run_list(out err rc ${ipv6} --traffic)
+  string(FIND "${out}" "\tcompany\tbytesSent\tbytesReceived\n" at)
+  if(NOT rc EQUAL 0 OR at EQUAL -1)
+    message(FATAL_ERROR "${ipv6} --traffic: exit ${rc}, no counter columns in the header: ${err}")
+  endif()
+endforeach()
+run_list(json err rc --json --traffic)
+string(JSON type ERROR_VARIABLE json_error TYPE "${json}" 0 bytesSent)
+if(NOT rc EQUAL 0 OR NOT type MATCHES "^(NUMBER|NULL)$")
+  message(FATAL_ERROR "--json --traffic: exit ${rc}, first bytesSent: ${type} ${json_error} ${err}")
+endif()

@@ -78,7 +78,7 @@ TEST(Columns, CellTextAndOrderFieldOfEveryColumn)
         {-1, "", false},       {0, "42", false},      {1, "name", true},       {2, "未启用", false},
         {3, "TCP", true},      {4, "1.2.3.4", true},  {5, "80", true},         {6, "5.6.7.8", true},
         {7, "443", true},      {8, "state", true},    {9, "", false},          {10, "/bin/name", true},
-        {11, "desc", true},    {12, "company", true}, {13, "md", false},       {14, "", false},
+        {11, "desc", true},    {12, "company", true}, {13, "md", false},       {ColumnCount, "", false},
     };
     TMyRec other = r;
     for (std::string *f : {&other.Pid, &other.ProcessName, &other.Protocol, &other.LocalIp, &other.LocalPort,
@@ -93,16 +93,41 @@ TEST(Columns, CellTextAndOrderFieldOfEveryColumn)
     }
 }
 
+TEST(Columns, TrafficColumnsShowUnitsAndOrderByNumber)
+{
+    TMyRec small, large, none;
+    small.Traffic = TrafficCounters{9 * 1024, 1023};
+    small.Rate = 9;
+    large.Traffic = TrafficCounters{10 * 1024, 1024};
+    large.Rate = 10;
+    EXPECT_EQ(VTSGetText(&small, ColSent), "9.0 KB");
+    EXPECT_EQ(VTSGetText(&small, ColReceived), "1023 B");
+    EXPECT_EQ(VTSGetText(&small, ColRate), "9 B/s");
+    for (int column : TrafficColumns) {
+        EXPECT_EQ(VTSGetText(&none, column), "") << column;
+        // As text "9.0 KB" would sort after "10.0 KB", "9 B/s" after "10 B/s".
+        EXPECT_LT(VTSCompareNodes(&small, &large, column), 0) << column;
+        EXPECT_GT(VTSCompareNodes(&large, &small, column), 0) << column;
+        EXPECT_LT(VTSCompareNodes(&none, &small, column), 0) << column;  // none before every number
+        EXPECT_EQ(VTSCompareNodes(&none, &none, column), 0) << column;
+        EXPECT_TRUE(GetColumnInfo(column).AlignRight && !GetColumnInfo(column).VisibleAtStart) << column;
+    }
+}
+
 TEST(Columns, CaptionsWidthsAndVisibility)
 {
-    const std::vector<ColumnInfo> expected = {
+    struct Expect {
+        const char *Caption;
+        int Width;
+        bool VisibleAtStart;
+    };
+    const std::vector<Expect> expected = {
         {"进程ID", 24, false},   {"进程", 120, true},      {"安全等级", 80, false}, {"协议", 60, true},
         {"本地IP", 100, true},   {"本地端口", 80, true},   {"目标IP", 130, true},   {"目标端口", 110, true},
         {"状态", 80, true},      {"管理", 40, true},       {"文件路径", 260, false}, {"文件说明", 150, false},
         {"公司", 80, false},     {"备注", 50, false},
     };
-    ASSERT_EQ(static_cast<int>(expected.size()), ColumnCount);
-    for (int i = 0; i < ColumnCount; ++i) {
+    for (int i = 0; i < static_cast<int>(expected.size()); ++i) {
         EXPECT_STREQ(GetColumnInfo(i).Caption, expected[i].Caption) << i;
         EXPECT_EQ(GetColumnInfo(i).Width, expected[i].Width) << i;
         EXPECT_EQ(GetColumnInfo(i).VisibleAtStart, expected[i].VisibleAtStart) << i;

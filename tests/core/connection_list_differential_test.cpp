@@ -1,350 +1,20 @@
-// The connection list against a literal version of the fill and refresh:
-// a plain vector of rows that sorts itself, stably, at every append while
-// the new row is still empty, and a refresh walk that searches the snapshot
-// arrays linearly, passing over records already claimed.
+// The connection list against the literal version of the fill and refresh
+// (list_reference.h).
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <random>
-#include <set>
-#include <sstream>
+#include <map>
 
 #include "core/columns.h"
 #include "core/connection_list.h"
-#include "core/tcp_state.h"
+#include "list_reference.h"
 
 using namespace quorvex;
+using namespace quorvex::test;
 
 namespace {
 
-class LiteralList {
-public:
-    int column = ColProcess;
-    SortDirection direction = SortDirection::Ascending;
-    std::vector<std::shared_ptr<TMyRec>> rows;
-    const TMyRec *selected = nullptr;
-    const TMyRec *focused = nullptr;
-
-    void Sort()
-    {
-        std::stable_sort(rows.begin(), rows.end(), [&](const auto &a, const auto &b) {
-            const int c = VTSCompareNodes(a.get(), b.get(), column);
-            return direction == SortDirection::Ascending ? c < 0 : c > 0;
-        });
-    }
-    TMyRec *Append()
-    {
-        rows.push_back(std::make_shared<TMyRec>());
-        TMyRec *row = rows.back().get();
-        Sort();
-        return row;
-    }
-    int IndexOf(const TMyRec *row) const
-    {
-        for (size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].get() == row)
-                return static_cast<int>(i);
-        return -1;
-    }
-    void Delete(const TMyRec *row)
-    {
-        rows.erase(rows.begin() + IndexOf(row));
-        if (selected == row)
-            selected = nullptr;
-        if (focused == row)
-            focused = nullptr;
-    }
-    void HeaderClick(int c)
-    {
-        if (c == ColManage)
-            return;
-        column = c;
-        direction = direction == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending;
-        Sort();
-    }
-
-    FillCounts Fill(const TcpUdpTables &t, bool showLocal)
-    {
-        std::set<std::string> programs;
-        auto note = [&](const TMyRec &r) {
-            if (!r.ProcessPath.empty())
-                programs.insert(r.ProcessName);
-        };
-        for (const auto &rec : t.TcpRecs) {
-            TMyRec *row = Append();
-            FillRow(*row, rec, "TCP", "");
-            note(*row);
-            if (IsHiddenLoopback(*row, showLocal))
-                Delete(row);
-        }
-        for (const auto &rec : t.UdpRecs) {
-            TMyRec *row = Append();
-            FillRow(*row, rec, "UDP", "");
-            note(*row);
-        }
-        FillCounts counts;
-        counts.NetCount = static_cast<int>(rows.size());
-        if (!rows.empty())
-            selected = focused = rows.front().get();
-        Sort();
-        counts.AppCount = static_cast<int>(programs.size());
-        return counts;
-    }
-
-    FillCounts Refresh(TcpUdpTables &t, bool showLocal)
-    {
-        std::set<std::string> programs;
-        auto note = [&](const TMyRec &r) {
-            if (!r.ProcessPath.empty())
-                programs.insert(r.ProcessName);
-        };
-        TMyRec *row = rows.empty() ? nullptr : rows.front().get();
-        while (row) {
-            const int at = IndexOf(row);
-            TMyRec *next = at + 1 < static_cast<int>(rows.size()) ? rows[at + 1].get() : nullptr;
-            bool claimed = false;
-            if (row->Protocol == "TCP") {
-                for (auto &rec : t.TcpRecs) {
-                    if (rec.Mark == "ok")
-                        continue;
-                    if (rec.Pid == row->Pid && rec.LocalIp == row->LocalIp && rec.LocalPort == row->LocalPort &&
-                        rec.RemoteIp == row->RemoteIp && rec.RemotePort == row->RemotePort) {
-                        if (!IsHiddenLoopback(*row, showLocal)) {
-                            claimed = true;
-                            rec.Mark = "ok";
-                            const std::string state = GetTcpStateName(rec.State);
-                            if (state == row->StateText) {
-                                row->Remark = "";
-                            } else {
-                                row->Remark = "md";
-                                row->StateText = state;
-                            }
-                        }
-                        break;
-                    }
-                }
-            } else {
-                for (auto &rec : t.UdpRecs) {
-                    if (rec.Mark == "ok")
-                        continue;
-                    if (rec.Pid == row->Pid && rec.LocalIp == row->LocalIp && rec.LocalPort == row->LocalPort) {
-                        claimed = true;
-                        rec.Mark = "ok";
-                        break;
-                    }
-                }
-            }
-            if (!claimed)
-                Delete(row);
-            else
-                note(*row);
-            row = next;
-        }
-        for (const auto &rec : t.TcpRecs) {
-            if (rec.Mark == "ok")
-                continue;
-            TMyRec *added = Append();
-            FillRow(*added, rec, "TCP", "add");
-            note(*added);
-            if (IsHiddenLoopback(*added, showLocal))
-                Delete(added);
-        }
-        for (const auto &rec : t.UdpRecs) {
-            if (rec.Mark == "ok")
-                continue;
-            TMyRec *added = Append();
-            FillRow(*added, rec, "UDP", "add");
-            note(*added);
-        }
-        Sort();
-        FillCounts counts;
-        counts.NetCount = static_cast<int>(rows.size());
-        if (!selected && !rows.empty())
-            selected = focused = rows.front().get();
-        counts.AppCount = static_cast<int>(programs.size());
-        return counts;
-    }
-};
-
-// Follows the list through its observer calls on a plain vector of row
-// identities, checking at every call what a Qt model would rely on.
-class ReplayObserver : public ConnectionListObserver {
-public:
-    explicit ReplayObserver(const ConnectionList &list) : m_list(list) {}
-
-    std::vector<uint64_t> ids;
-    std::set<uint64_t> reportedChanged;
-    bool selectionReported = false;
-    std::vector<std::string> faults;
-
-    void RowsAboutToBeRemoved(int first, int last) override
-    {
-        check(m_pendingFirst < 0, "nested removal");
-        check(first >= 0 && first <= last && last < static_cast<int>(ids.size()), "removal range");
-        checkSame("before removal");
-        m_pendingFirst = first;
-        m_pendingLast = last;
-    }
-    void RowsRemoved() override
-    {
-        ids.erase(ids.begin() + m_pendingFirst, ids.begin() + m_pendingLast + 1);
-        m_pendingFirst = -1;
-        checkSame("after removal");
-    }
-    void RowsAboutToBeInserted(int first, int last) override
-    {
-        check(first == static_cast<int>(ids.size()) && last >= first, "insertion not at the end");
-        checkSame("before insertion");
-        m_pendingFirst = first;
-        m_pendingLast = last;
-    }
-    void RowsInserted() override
-    {
-        for (int i = m_pendingFirst; i <= m_pendingLast; ++i)
-            ids.push_back(m_list.RowId(i));
-        m_pendingFirst = -1;
-        checkSame("after insertion");
-    }
-    void RowsChanged(int first, int last) override
-    {
-        check(first >= 0 && first <= last && last < static_cast<int>(ids.size()), "change range");
-        for (int i = first; i <= last; ++i)
-            reportedChanged.insert(ids[i]);
-    }
-    void LayoutAboutToBeChanged() override { checkSame("before layout"); }
-    void LayoutChanged(const std::vector<int> &oldToNew) override
-    {
-        check(oldToNew.size() == ids.size(), "permutation size");
-        std::vector<uint64_t> moved(ids.size(), 0);
-        for (size_t i = 0; i < oldToNew.size() && i < ids.size(); ++i)
-            if (oldToNew[i] >= 0 && oldToNew[i] < static_cast<int>(moved.size()))
-                moved[oldToNew[i]] = ids[i];
-        ids = moved;
-        checkSame("after layout");
-    }
-    void SelectionChanged() override { selectionReported = true; }
-
-    void checkSame(const char *where)
-    {
-        bool same = m_list.RowCount() == static_cast<int>(ids.size());
-        for (int i = 0; same && i < m_list.RowCount(); ++i)
-            same = m_list.RowId(i) == ids[i];
-        check(same, where);
-    }
-
-private:
-    void check(bool ok, const char *what)
-    {
-        if (!ok)
-            faults.emplace_back(what);
-    }
-    const ConnectionList &m_list;
-    int m_pendingFirst = -1;
-    int m_pendingLast = -1;
-};
-
-// Small alphabets, so that ties, empty texts, duplicates and loopback rows
-// are frequent.
-class SnapshotGenerator {
-public:
-    explicit SnapshotGenerator(unsigned seed) : m_rng(seed) {}
-
-    File_Rec Random(bool tcp)
-    {
-        static const std::vector<std::string> pids = {"1", "2", "10"};
-        static const std::vector<std::string> ips = {"127.0.0.1", "127.0.0.1", "10.0.0.9", "10.0.0.10", ""};
-        static const std::vector<std::string> ports = {"80", "9", "8080", ""};
-        // Names around 16 bytes long, equal but for letter case or beyond
-        // their 16th byte, and names that end inside them.
-        static const std::vector<std::string> names = {"a", "A", "b", "", "System", "\xe4\xb8\xad",
-                                                       "0123456789abcdef", "0123456789ABCDEFa",
-                                                       "0123456789abcdefB", "0123456789abcde"};
-        static const std::vector<std::string> paths = {"", "/a", "/B", "/usr/lib/long/Path", "/usr/lib/long/path"};
-        static const std::vector<std::string> others = {"", "x", "X", "y"};
-        static const std::vector<int32_t> states = {1, 2, 5, 8, 0, 13};
-        File_Rec r;
-        r.Pid = pick(pids);
-        r.LocalIp = pick(ips);
-        r.LocalPort = pick(ports);
-        if (tcp) {
-            r.State = pick(states);
-            r.RemoteIp = pick(ips);
-            r.RemotePort = pick(ports);
-        }
-        r.ProcessName = pick(names);
-        r.ProcessPath = pick(paths);
-        r.FileDescription = pick(others);
-        r.CompanyName = pick(others);
-        return r;
-    }
-
-    std::vector<File_Rec> Next(const std::vector<File_Rec> &previous, bool tcp)
-    {
-        std::vector<File_Rec> out;
-        for (File_Rec r : previous) {
-            const int roll = static_cast<int>(m_rng() % 10);
-            if (roll < 2)
-                continue;  // endpoint gone
-            if (roll == 2 && tcp)
-                r.State = pick(std::vector<int32_t>{1, 2, 5, 8, 0, 13});
-            if (roll == 3)
-                r.Pid = pick(std::vector<std::string>{"1", "2", "10"});
-            if (roll == 4)
-                r.ProcessName = pick(std::vector<std::string>{"a", "b", "z"});
-            out.push_back(r);
-        }
-        const int fresh = static_cast<int>(m_rng() % 5);
-        for (int i = 0; i < fresh; ++i)
-            out.insert(out.begin() + static_cast<long>(m_rng() % (out.size() + 1)), Random(tcp));
-        if (!out.empty() && m_rng() % 4 == 0)
-            out.push_back(out[m_rng() % out.size()]);  // two equal endpoints
-        return out;
-    }
-
-    TcpUdpTables First()
-    {
-        TcpUdpTables t;
-        const int n = static_cast<int>(m_rng() % 12);
-        for (int i = 0; i < n; ++i) {
-            const bool tcp = m_rng() % 3 != 0;
-            (tcp ? t.TcpRecs : t.UdpRecs).push_back(Random(tcp));
-        }
-        return t;
-    }
-
-    // Every record gets a serial of its own, so that rows made from equal
-    // records can still be told apart.
-    void Stamp(TcpUdpTables &t)
-    {
-        for (auto *recs : {&t.TcpRecs, &t.UdpRecs})
-            for (auto &r : *recs) {
-                r.StartTime = ++m_serial;
-                r.Mark.clear();
-            }
-    }
-
-    unsigned Roll(unsigned n) { return static_cast<unsigned>(m_rng() % n); }
-
-private:
-    template <typename T>
-    T pick(const std::vector<T> &v)
-    {
-        return v[m_rng() % v.size()];
-    }
-    std::mt19937 m_rng;
-    uint64_t m_serial = 0;
-};
-
-std::string Describe(const TMyRec &r)
-{
-    std::ostringstream s;
-    s << r.Protocol << "|" << r.StateText << "|" << r.LocalIp << ":" << r.LocalPort << "|" << r.RemoteIp << ":"
-      << r.RemotePort << "|pid " << r.Pid << "|" << r.ProcessName << "|" << r.ProcessPath << "|" << r.Remark
-      << "|#" << r.StartTime;
-    return s.str();
-}
+using ReplayObserver = ReplayObserverOf<ConnectionList>;
 
 std::vector<std::string> Rows(const ConnectionList &list)
 {
@@ -365,14 +35,14 @@ std::vector<std::string> Rows(const LiteralList &list)
 std::vector<std::string> Marks(const TcpUdpTables &t)
 {
     std::vector<std::string> out;
-    for (const auto *recs : {&t.TcpRecs, &t.UdpRecs})
-        for (const auto &r : *recs)
+    for (const RecordGroup &group : RecordGroups)
+        for (const auto &r : t.*group.Recs)
             out.push_back(r.Mark);
     return out;
 }
 
 struct Watch {
-    std::vector<std::pair<std::string, std::string>> before;  // StateText, Remark by position
+    std::vector<std::string> before;  // what a row shows, by position
     std::vector<uint64_t> ids;
     int selected, focused;
 };
@@ -381,7 +51,7 @@ Watch Take(const ConnectionList &list)
 {
     Watch w;
     for (int i = 0; i < list.RowCount(); ++i) {
-        w.before.emplace_back(list.Record(i).StateText, list.Record(i).Remark);
+        w.before.push_back(Describe(list.Record(i)));
         w.ids.push_back(list.RowId(i));
     }
     w.selected = list.SelectedRow() < 0 ? 0 : static_cast<int>(list.RowId(list.SelectedRow()));
@@ -397,8 +67,7 @@ void ExpectReported(const ConnectionList &list, const Watch &w, ReplayObserver &
         for (int j = 0; j < list.RowCount(); ++j) {
             if (list.RowId(j) != w.ids[i])
                 continue;
-            const auto now = std::make_pair(list.Record(j).StateText, list.Record(j).Remark);
-            if (now != w.before[i]) {
+            if (Describe(list.Record(j)) != w.before[i]) {
                 EXPECT_TRUE(observer.reportedChanged.count(w.ids[i])) << where << ": unreported change of row " << j;
             }
         }
@@ -428,7 +97,7 @@ TEST(ConnectionListDifferential, FillPlacesRowsAndSelectsAsTheSelfSortingList)
         SnapshotGenerator gen(seed);
         TcpUdpTables tables = gen.First();
         gen.Stamp(tables);
-        const int column = static_cast<int>(gen.Roll(15)) - 1;
+        const int column = static_cast<int>(gen.Roll(static_cast<unsigned>(ColumnCount) + 1)) - 1;
         const auto direction = gen.Roll(2) ? SortDirection::Ascending : SortDirection::Descending;
         const bool showLocal = gen.Roll(2) == 0;
         const std::string where = "seed " + std::to_string(seed) + " column " + std::to_string(column) +
@@ -473,7 +142,7 @@ TEST(ConnectionListDifferential, RefreshSequencesMatchTheLiteralWalk)
             // What the user may do between refreshes.
             switch (gen.Roll(6)) {
             case 0: {
-                const int c = static_cast<int>(gen.Roll(15)) - 1;
+                const int c = static_cast<int>(gen.Roll(static_cast<unsigned>(ColumnCount) + 1)) - 1;
                 w = Take(fast);
                 fast.HeaderClick(c);
                 literal.HeaderClick(c);
@@ -499,9 +168,7 @@ TEST(ConnectionListDifferential, RefreshSequencesMatchTheLiteralWalk)
             }
             ExpectSame(fast, literal, where + " before refresh");
 
-            TcpUdpTables next;
-            next.TcpRecs = gen.Next(tables.TcpRecs, true);
-            next.UdpRecs = gen.Next(tables.UdpRecs, false);
+            TcpUdpTables next = gen.Next(tables);
             if (gen.Roll(20) == 0)
                 next = {};
             gen.Stamp(next);
@@ -516,6 +183,103 @@ TEST(ConnectionListDifferential, RefreshSequencesMatchTheLiteralWalk)
             EXPECT_EQ(a.AppCount, b.AppCount) << where;
             EXPECT_EQ(Marks(tables), Marks(literalTables)) << where;
             ExpectReported(fast, w, observer, where);
+            observer.checkSame("after refresh");
+            ASSERT_TRUE(observer.faults.empty()) << where << ": " << observer.faults.front();
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
+
+namespace {
+
+std::vector<std::string> CountedRows(const ConnectionList &list)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < list.RowCount(); ++i)
+        if (list.Change(i) != RowChange::Leaving)
+            out.push_back(Describe(list.Record(i)) + "|" + list.Record(i).Description + "|" + list.Record(i).CompanyName);
+    return out;
+}
+
+std::map<uint64_t, RowChange> ChangesById(const ConnectionList &list)
+{
+    std::map<uint64_t, RowChange> out;
+    for (int i = 0; i < list.RowCount(); ++i)
+        out[list.RowId(i)] = list.Change(i);
+    return out;
+}
+
+}  // namespace
+
+// With changes highlighted, the rows that count are the literal list's rows
+// in its order, with its counters; of the rest, a row the latest refresh
+// would have deleted stays marked Leaving until the next refresh, and the
+// rows it added are marked Added. Turning the highlight off leaves exactly
+// the literal list.
+TEST(ConnectionListDifferential, HighlightedChangesLastOneRefresh)
+{
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        SnapshotGenerator gen(seed * 104729u);
+        ConnectionList fast;
+        ReplayObserver observer(fast);
+        fast.SetObserver(&observer);
+        fast.SetHighlightChanges(true);
+        LiteralList literal;
+        bool showLocal = gen.Roll(2) == 0;
+        TcpUdpTables tables = gen.First();
+        gen.Stamp(tables);
+        fast.FillList(tables, showLocal);
+        literal.Fill(tables, showLocal);
+
+        for (int step = 0; step < 12; ++step) {
+            const std::string where = "seed " + std::to_string(seed) + " step " + std::to_string(step);
+            switch (gen.Roll(5)) {
+            case 0: {
+                const int c = static_cast<int>(gen.Roll(static_cast<unsigned>(ColumnCount) + 1)) - 1;
+                fast.HeaderClick(c);
+                literal.HeaderClick(c);
+                break;
+            }
+            case 1: showLocal = !showLocal; break;
+            case 2:
+                fast.SetHighlightChanges(false);
+                ASSERT_EQ(Rows(fast), Rows(literal)) << where << " highlight off";
+                fast.SetHighlightChanges(true);
+                break;
+            default: break;
+            }
+            TcpUdpTables next = gen.Next(tables);
+            gen.Stamp(next);
+            tables = next;
+            TcpUdpTables literalTables = next;
+
+            const std::map<uint64_t, RowChange> before = ChangesById(fast);
+            const FillCounts a = fast.RefreshList(tables, showLocal);
+            const FillCounts b = literal.Refresh(literalTables, showLocal);
+            ASSERT_EQ(CountedRows(fast), Rows(literal)) << where;
+            EXPECT_EQ(a.NetCount, b.NetCount) << where;
+            EXPECT_EQ(a.AppCount, b.AppCount) << where;
+            EXPECT_EQ(fast.CountedRowCount(), b.NetCount) << where;
+            const std::map<uint64_t, RowChange> after = ChangesById(fast);
+            for (const auto &[id, change] : after) {
+                const auto was = before.find(id);
+                if (change == RowChange::Added)
+                    EXPECT_TRUE(was == before.end()) << where << ": an old row marked Added";
+                else if (change == RowChange::Leaving)
+                    EXPECT_TRUE(was != before.end() && was->second != RowChange::Leaving) << where;
+                else
+                    EXPECT_TRUE(was != before.end()) << where << ": a new row not marked Added";
+            }
+            for (const auto &[id, change] : before) {
+                if (change == RowChange::Leaving)
+                    EXPECT_FALSE(after.count(id)) << where << ": a Leaving row stayed two refreshes";
+                else
+                    EXPECT_TRUE(after.count(id)) << where << ": a row went without leaving first";
+            }
+            if (fast.CountedRowCount() > 0) {
+                EXPECT_GE(fast.SelectedRow(), 0) << where;
+            }
             observer.checkSame("after refresh");
             ASSERT_TRUE(observer.faults.empty()) << where << ": " << observer.faults.front();
             if (HasFatalFailure())

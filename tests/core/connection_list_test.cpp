@@ -210,7 +210,9 @@ TEST(RefreshList, RemarksFollowStateChangesAndAdditions)
         {"next refresh", {closeWait, newTcp}, {t.UdpRecs[0], newUdp}, "a:100 b:200 c:101 d:300:add"},
     };
     for (const auto &s : steps) {
-        TcpUdpTables next{s.tcp, s.udp};
+        TcpUdpTables next;
+        next.TcpRecs = s.tcp;
+        next.UdpRecs = s.udp;
         const FillCounts counts = list.RefreshList(next, false);
         EXPECT_EQ(Show(list), s.rows) << s.what;
         EXPECT_EQ(counts.NetCount, list.RowCount()) << s.what;

@@ -138,7 +138,7 @@ TEST(EndpointText, LinesAndObjects)
                        .FileDescription = "GNU tool",
                        .CompanyName = "\xC3\xBF",  // the letter ÿ, not the byte FF
                        .Mark = "ok",  // never printed
-                       .StartTime = 7};
+                       .StartTime = 7, .Traffic = {}, .Socket = {}};
 
     std::string line;
     AppendEndpointLine(line, "TCP", rec);
@@ -163,7 +163,7 @@ TEST(EndpointText, LinesAndObjects)
                        .FileDescription = "",
                        .CompanyName = "",
                        .Mark = "",
-                       .StartTime = 0};
+                       .StartTime = 0, .Traffic = {}, .Socket = {}};
     object.clear();
     AppendEndpointJson(object, "UDP", udp);
     EXPECT_EQ(object, R"({"protocol":"UDP","state":0,"stateName":null,"localIp":"0.0.0.0","localPort":53,)"
@@ -172,4 +172,26 @@ TEST(EndpointText, LinesAndObjects)
     std::string empty;
     AppendEndpointLine(empty, "UDP", udp);
     EXPECT_EQ(empty, "UDP\t0\t0.0.0.0\t53\t\t\t0\t\t\t\t\n");
+}
+
+TEST(EndpointText, TrafficFieldsOnlyWhenAsked)
+{
+    File_Rec tcp;
+    tcp.State = 5;
+    tcp.Traffic = TrafficCounters{5001, 0};
+    File_Rec udp;
+    std::string header;
+    AppendEndpointHeader(header, true);
+    EXPECT_EQ(header.substr(header.rfind("\tcompany")), "\tcompany\tbytesSent\tbytesReceived\n");
+    std::string lines;
+    AppendEndpointLine(lines, "TCPv6", tcp, true);
+    AppendEndpointLine(lines, "UDPv6", udp, true);
+    AppendEndpointLine(lines, "TCP", tcp);
+    EXPECT_EQ(lines, "TCPv6\t5\t\t\t\t\t\t\t\t\t\t5001\t0\nUDPv6\t0\t\t\t\t\t\t\t\t\t\t\t\nTCP\t5\t\t\t\t\t\t\t\t\t\n");
+    std::string json;
+    AppendEndpointJson(json, "TCP", tcp, true);
+    EXPECT_NE(json.find(R"("company":"","bytesSent":5001,"bytesReceived":0})"), std::string::npos) << json;
+    json.clear();
+    AppendEndpointJson(json, "UDP", udp, true);
+    EXPECT_NE(json.find(R"("bytesSent":null,"bytesReceived":null})"), std::string::npos) << json;
 }

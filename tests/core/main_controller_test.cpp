@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,6 +49,7 @@ struct Recorder : MainView, Prompts, ShellActions {
     }
     void FocusList() override { Log.push_back("focus"); }
     void SetInfoColumnsVisible(bool v) override { Log.push_back(v ? "info" : "noinfo"); }
+    void SetTrafficColumnsVisible(bool v) override { Log.push_back(v ? "traffic" : "notraffic"); }
     void RepaintList() override { Log.push_back("repaint"); }
 
     void ShowMessage(const std::string &t) override { Log.push_back("message:" + t); }
@@ -241,6 +243,39 @@ TEST(MainController, FailedSaveIsReportedAfterTheBoxsWorkIsDone)
     }
 }
 
+TEST_F(Fixture, ViewOptionsShapeTheSnapshotAndRefreshOnlyAfterStartUp)
+{
+    platform.Tables.Tcp6Recs = {FakeTcp("::1", 80, "::1", 5000, 5, 13, "web", "/bin/web")};
+    platform.Tables.TcpRecs[1] = WithTraffic(platform.Tables.TcpRecs[1], 100, 200);
+    ctl.Hooks.LoadSettings = [&] { ctl.SetChecked(CheckBox::ShowTraffic, true); };
+    ctl.FormCreate();
+    // The first fill takes the counters the loaded option asks for; no refresh before it.
+    EXPECT_EQ(platform.SnapshotCount, 1);
+    EXPECT_TRUE(platform.LastOptions.Traffic && !platform.LastOptions.Ipv6);
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"box6=1", "traffic", "counters", "caption"}));
+    const auto countersOf = [&](const char *name) {
+        for (int row = 0; row < list.RowCount(); ++row)
+            if (list.Record(row).ProcessName == name)
+                return list.Record(row).Traffic;
+        return std::optional<TrafficCounters>();
+    };
+    EXPECT_EQ(countersOf("sshd"), (TrafficCounters{100, 200}));
+
+    rec.Log.clear();
+    ctl.Guard([&] { ctl.SetChecked(CheckBox::ShowIPv6, true); });
+    EXPECT_EQ(platform.SnapshotCount, 2);
+    EXPECT_TRUE(platform.LastOptions.Ipv6);
+    EXPECT_EQ(list.RowCount(), 4);
+    ASSERT_GE(rec.Log.size(), 2u);
+    EXPECT_EQ(rec.Log[1], "disable");
+
+    rec.Log.clear();
+    ctl.Guard([&] { ctl.SetChecked(CheckBox::ShowTraffic, false); });
+    EXPECT_EQ(platform.SnapshotCount, 3);
+    EXPECT_EQ(rec.Log[1], "notraffic");
+    EXPECT_FALSE(countersOf("sshd").has_value());
+}
+
 TEST_F(Fixture, ShowLocalRefreshesAfterStartUp)
 {
     Created();
@@ -382,12 +417,13 @@ TEST_F(Fixture, FixedTextsBypassTheSystemEncoding)
     EXPECT_EQ(rec.Log.back(), "error:decoded Unable to write to C:\\x");
 }
 
-TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutable)
+TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutableThenInTheDataFolder)
 {
     struct Case {
         std::string exePath;
         std::vector<std::string> existing;
         std::string opened;
+        std::string dataDir = {};
     };
     const Case cases[] = {
         {"C:\\Prog\\q.exe", {"C:\\Prog\\QuorvexHelp.chm", "C:\\Prog\\QuorvexHelp.html"}, "C:\\Prog\\QuorvexHelp.chm"},
@@ -395,6 +431,12 @@ TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutable)
         {"C:\\Prog\\q.exe", {}, "C:\\Prog\\QuorvexHelp.chm"},  // the desktop then shows nothing
         {"D:/other/q.exe", {"D:/other/QuorvexHelp.html"}, "D:/other/QuorvexHelp.html"},
         {"", {}, "QuorvexHelp.chm"},
+        // Installed: beside the executable first, whichever name; the data
+        // folder only when neither is there.
+        {"/usr/bin/q", {"/usr/share/q/QuorvexHelp.chm"}, "/usr/share/q/QuorvexHelp.chm", "/usr/share/q/"},
+        {"/usr/bin/q", {"/usr/share/q/QuorvexHelp.chm", "/usr/bin/QuorvexHelp.html"}, "/usr/bin/QuorvexHelp.html",
+         "/usr/share/q/"},
+        {"/usr/bin/q", {}, "/usr/bin/QuorvexHelp.chm", "/usr/share/q/"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.exePath);
@@ -404,6 +446,7 @@ TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutable)
         MainOptions options;
         options.HelpFileNames = {"QuorvexHelp.chm", "QuorvexHelp.html"};
         options.PathSeparators = "\\/";
+        options.DataDir = c.dataDir;
         MainController ctl(platform, list, rec, rec, rec, options);
         platform.ExePath = "C:\\Old\\q.exe";
         ctl.FormCreate();
@@ -505,6 +548,8 @@ TEST(MainControllerRowCommands, ActOnTheFocusedRow)
         {"menu item while disabled", &MainController::NEndProcClick, "dns", false, true, {}, {12}, 1},
         {"button", &MainController::BTNEndProClick, "dns", true, true, {}, {12}, 1},
         {"button while the item is disabled", &MainController::BTNEndProClick, "dns", false, true, {}, {}, 0},
+        {"close a connection, then refresh", &MainController::NCloseConnectionClick, "sshd", true, true,
+         {"ask:确定要关闭这个连接吗?\n本地: 10.0.0.1:22\n目标: 10.0.0.2:4000:no"}, {}, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "core/connection_list.h"
@@ -22,7 +23,7 @@ File_Rec Source(const std::string &name, const std::string &path)
                     .FileDescription = "file desc",
                     .CompanyName = "maker",
                     .Mark = {},
-                    .StartTime = 99};
+                    .StartTime = 99, .Traffic = {}, .Socket = {}};
 }
 
 }  // namespace
@@ -94,6 +95,11 @@ TEST(IsHiddenLoopback, OnlyTcpBetweenExactly127001Ends)
         {"TCP", "127.0.0.2", "127.0.0.2", false},
         {"TCP", "127.0.0.1", "127.0.0.01", false},
         {"UDP", "127.0.0.1", "127.0.0.1", false},
+        {"TCPv6", "::1", "::1", true},
+        {"TCPv6", "::1", "::", false},  // a loopback listener
+        {"TCPv6", "::1", "127.0.0.1", false},
+        {"TCP", "::1", "::1", false},
+        {"UDPv6", "::1", "::1", false},
     };
     for (const auto &c : cases) {
         TMyRec r;
@@ -102,6 +108,36 @@ TEST(IsHiddenLoopback, OnlyTcpBetweenExactly127001Ends)
         r.RemoteIp = c.remote;
         EXPECT_EQ(IsHiddenLoopback(r, false), c.hiddenWithoutShowLocal) << c.protocol << " " << c.local << " " << c.remote;
         EXPECT_FALSE(IsHiddenLoopback(r, true)) << c.protocol << " " << c.local << " " << c.remote;
+    }
+}
+
+TEST(TakeTraffic, RateIsTheGrowthOfBothCountersPerSecond)
+{
+    const std::optional<TrafficCounters> none;
+    struct Case {
+        const char *what;
+        std::optional<TrafficCounters> before, now;
+        int64_t elapsedMs;
+        std::optional<uint64_t> rate;
+    };
+    const std::vector<Case> cases = {
+        {"both grew", TrafficCounters{1000, 500}, TrafficCounters{3000, 1500}, 2000, 1500},
+        {"rounded to the nearest byte", TrafficCounters{0, 0}, TrafficCounters{1, 0}, 3000, 0},
+        {"nothing moved", TrafficCounters{7, 7}, TrafficCounters{7, 7}, 10000, 0},
+        {"no counters before", none, TrafficCounters{10, 10}, 1000, std::nullopt},
+        {"none now", TrafficCounters{10, 10}, none, 1000, std::nullopt},
+        {"time unknown", TrafficCounters{0, 0}, TrafficCounters{10, 10}, 0, std::nullopt},
+        {"a counter went back", TrafficCounters{100, 100}, TrafficCounters{50, 200}, 1000, std::nullopt},
+    };
+    for (const auto &c : cases) {
+        TMyRec row;
+        row.Traffic = c.before;
+        row.Rate = 12345;
+        File_Rec rec;
+        rec.Traffic = c.now;
+        EXPECT_TRUE(TakeTraffic(row, rec, c.elapsedMs)) << c.what;  // the old rate is gone either way
+        EXPECT_EQ(row.Traffic, c.now) << c.what;
+        EXPECT_EQ(row.Rate, c.rate) << c.what;
     }
 }
 

@@ -38,6 +38,7 @@ struct Window : MainView, Prompts, ShellActions {
     void SetCaption(const std::string &) override {}
     void FocusList() override {}
     void SetInfoColumnsVisible(bool v) override { Log.push_back(v ? "info" : "noinfo"); }
+    void SetTrafficColumnsVisible(bool v) override { Log.push_back(v ? "traffic" : "notraffic"); }
     void RepaintList() override {}
     void CopyRowReport(const TMyRec &) override {}
     void ShowProcessInfo(const TMyRec &) override {}
@@ -204,3 +205,19 @@ TEST_F(SettingsHooksTest, FailedWriteOnAClickIsReportedAndTheWorkFollows)
 }
 
 }  // namespace
+
+TEST_F(SettingsHooksTest, ViewOptionsAreRememberedAndComeBackAtStart)
+{
+    // An option the user turns on is written to its key in the same
+    // section; the next start reads it into the option's mirror and item.
+    Create();
+    m_ctl.Guard([this] { m_ctl.SetChecked(CheckBox::ShowTraffic, true); });
+    EXPECT_EQ(Get(), "[Set]\nShowTraffic=1\n");
+
+    Rig next;
+    next.Put(Get());
+    next.Create();
+    EXPECT_TRUE(next.m_ctl.Option(CheckBox::ShowTraffic));
+    EXPECT_TRUE(next.m_ctl.IsChecked(CheckBox::ShowTraffic));
+    EXPECT_FALSE(next.m_ctl.Option(CheckBox::ShowIPv6));
+}

@@ -90,6 +90,10 @@ TEST_F(SettingsTest, LoadAppliesOnlyNonDefaultsAndWritesThemBack)
          {{TagShowLocal, false}, {TagAutoRefresh, true}, {TagAlwaysTop, false}, {TagShowInfo, true}},
          1},
         {"beyond 32 bits is the default", "[Set]\nAlwaysTop=4294967296\n", {true, false, true, false}, {}, 0},
+        {"view options after the boxes", "[Set]\nHighlightChanges=1\nShowIPv6=1\nShowInfo=1\n",
+         {true, false, true, true, true, false, true},
+         {{TagShowInfo, true}, {TagShowIPv6, true}, {TagHighlightChanges, true}},
+         0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,10 +104,8 @@ TEST_F(SettingsTest, LoadAppliesOnlyNonDefaultsAndWritesThemBack)
         SettingsStore store = Store();
         Boxes boxes{store, {}};
         const SettingsValues read = LoadSettings(store, std::ref(boxes));
-        EXPECT_EQ(read.ShowLocal, c.read.ShowLocal);
-        EXPECT_EQ(read.AutoRefresh, c.read.AutoRefresh);
-        EXPECT_EQ(read.AlwaysTop, c.read.AlwaysTop);
-        EXPECT_EQ(read.ShowInfo, c.read.ShowInfo);
+        for (int tag : SettingTags)
+            EXPECT_EQ(read.Value(tag), c.read.Value(tag)) << SettingKey(tag);
         EXPECT_EQ(boxes.applied, c.applied);
         EXPECT_EQ(m_writes, c.writes);
         if (!c.file) {
@@ -185,7 +187,7 @@ TEST_F(SettingsTest, FirstWriteCreatesTheFile)
 TEST_F(SettingsTest, OtherTagsWriteNothing)
 {
     SettingsStore store = Store();
-    for (int tag : {0, 5, -1, 100})
+    for (int tag : {0, 8, -1, 100})
         EXPECT_NO_THROW(store.SaveSetting(tag, true));
     EXPECT_EQ(m_writes, 0);
     EXPECT_FALSE(fs::exists(m_path));

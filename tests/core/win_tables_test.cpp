@@ -216,3 +216,70 @@ TEST(WinTables, TranslationKeyIsLanguageThenCodePageInUpperHex)
     for (const auto &c : cases)
         EXPECT_EQ(TranslationKey(c.value.data(), c.value.size()), c.key) << testing::PrintToString(c.value);
 }
+
+namespace {
+
+using Address6 = std::array<uint8_t, 16>;
+
+void PutAddress(std::vector<uint8_t> &out, const Address6 &address)
+{
+    out.insert(out.end(), address.begin(), address.end());
+}
+
+const Address6 kLoopback6 = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+const Address6 kLinkLocal = {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x2a};
+const Address6 kMapped = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 127, 0, 0, 1};
+
+}  // namespace
+
+TEST(WinTables, Ipv6RowsWithScopesAndWithoutMappedOnes)
+{
+    // MIB_TCP6ROW_OWNER_PID: address, scope, port, address, scope, port, state, PID.
+    std::vector<uint8_t> tcp;
+    PutLe32(tcp, 3);
+    for (const Address6 &local : {kLoopback6, kMapped, kLinkLocal}) {
+        PutAddress(tcp, local);
+        PutLe32(tcp, local == kLinkLocal ? 7 : 0);
+        PutBytes(tcp, {0x1F, 0x90, 0xAA, 0xAA});
+        PutAddress(tcp, local == kLinkLocal ? kLinkLocal : kLoopback6);
+        PutLe32(tcp, local == kLinkLocal ? 7 : 0);
+        PutBytes(tcp, {0x00, 0x16, 0, 0});
+        PutLe32(tcp, 5);
+        PutLe32(tcp, 1234);
+    }
+    ASSERT_EQ(tcp.size(), 4 + RowSize(TableLayout::Tcp6_56) * 3);
+    const auto rows = DecodeTable(tcp.data(), tcp.size(), TableLayout::Tcp6_56);
+    ASSERT_EQ(rows.size(), 2u);  // the v4-mapped one is an IPv4 row
+    EXPECT_EQ(rows[0].Rec.LocalIp + " " + rows[0].Rec.LocalPort + " " + rows[0].Rec.RemoteIp + " " +
+                  rows[0].Rec.RemotePort + " " + std::to_string(rows[0].Rec.State) + " " + rows[0].Rec.Pid,
+              "::1 8080 ::1 22 5 1234");
+    EXPECT_EQ(rows[1].Rec.LocalIp, "fe80::2a%7");
+    EXPECT_EQ(rows[1].Rec.RemoteIp, "fe80::2a%7");
+    EXPECT_EQ(rows[1].LocalScope, 7u);
+
+    // MIB_UDP6ROW_OWNER_PID: address, scope, port, PID.
+    std::vector<uint8_t> udp;
+    PutLe32(udp, 1);
+    PutAddress(udp, kLoopback6);
+    PutLe32(udp, 0);
+    PutBytes(udp, {0x00, 0x35, 0, 0});
+    PutLe32(udp, 99);
+    const auto udpRows = DecodeTable(udp.data(), udp.size() - 1, TableLayout::Udp6_28);
+    EXPECT_TRUE(udpRows.empty());  // cut short: the row does not fit
+    const auto whole = DecodeTable(udp.data(), udp.size(), TableLayout::Udp6_28);
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_EQ(whole[0].Rec.LocalIp + ":" + whole[0].Rec.LocalPort + " " + whole[0].Rec.Pid, "::1:53 99");
+    EXPECT_TRUE(whole[0].Rec.RemoteIp.empty() && whole[0].Rec.State == 0);
+}
+
+TEST(WinTables, DeleteTcbRowForIpv4Only)
+{
+    uint8_t row[20];
+    ASSERT_TRUE(EncodeDeleteTcbRow("127.0.0.1", "8080", "10.1.2.3", "443", row));
+    const std::vector<uint8_t> expected = {12, 0, 0, 0, 127, 0, 0, 1, 0x1F, 0x90, 0, 0,
+                                           10, 1, 2, 3, 0x01, 0xBB, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(row, row + 20), expected);
+    EXPECT_FALSE(EncodeDeleteTcbRow("::1", "8080", "::1", "443", row));
+    EXPECT_FALSE(EncodeDeleteTcbRow("127.0.0.1", "", "10.1.2.3", "443", row));
+    EXPECT_EQ(DeleteTcbResult(317), CloseResult::NotPermitted);  // what a process without elevation gets
+}

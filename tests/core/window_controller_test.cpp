@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/columns.h"
+#include "core/list_export.h"
 #include "core/connection_list.h"
 #include "core/incremental_search.h"
 #include "core/list_mouse.h"
@@ -33,9 +34,23 @@ constexpr int Alpha = 0, Bravo = 1, Charlie = 2, Idle = 3;
 
 // The front-end: what the controllers ask of the window, the list widget
 // and the desktop, as a log.
-struct FrontEnd : MainView, ListPort, Prompts, ShellActions {
+struct FrontEnd : MainView, ListPort, ListToolsPort, Prompts, ShellActions {
     std::vector<std::string> Log;
     std::function<void()> InsideMenu;  // what the user does while the menu is open
+    std::string ExportPath;            // what the save dialog answers; empty: cancelled
+    ExportFormat ExportType = ExportFormat::Csv;
+
+    void ShowFilterField(bool visible, const std::string &count) override
+    {
+        Log.push_back(std::string(visible ? "filter shown '" : "filter hidden '") + count + "'");
+    }
+    void FocusFilterField() override { Log.push_back("filter focus"); }
+    bool AskExportFile(const std::string &, std::string &path, ExportFormat &format) override
+    {
+        path = ExportPath;
+        format = ExportType;
+        return !path.empty();
+    }
 
     void ShowSelection(int s, int f) override { Log.push_back("show " + std::to_string(s) + " " + std::to_string(f)); }
     void FocusCell(int r, int c) override { Log.push_back("focus " + std::to_string(r) + " " + std::to_string(c)); }
@@ -62,6 +77,7 @@ struct FrontEnd : MainView, ListPort, Prompts, ShellActions {
     void SetCaption(const std::string &) override {}
     void FocusList() override {}
     void SetInfoColumnsVisible(bool) override {}
+    void SetTrafficColumnsVisible(bool) override {}
     void RepaintList() override {}
     void CopyRowReport(const TMyRec &) override {}
     void ShowMessage(const std::string &t) override { Log.push_back("message " + t); }
@@ -211,11 +227,12 @@ TEST(IncrementalSearch, FindsFromTheFocusedRowInTheColumn)
     };
     for (const Case &c : cases) {
         ConnectionList list;
+        FilterView rows(list);
         list.FillList(SampleTables(), true);
         list.SetFocusedRow(c.startRow);
         IncrementalSearch search;
         for (const Key &k : c.keys) {
-            const int row = search.KeyTyped(k.text, 5000 + k.ms, list, c.column);
+            const int row = search.KeyTyped(k.text, 5000 + k.ms, rows, c.column);
             if (row >= 0)
                 list.SetFocusedRow(row);
         }
@@ -316,4 +333,76 @@ TEST_F(Window, TypingFocusesTheRowFoundAndHeaderClicksShowTheSort)
     window.HeaderClick(-1);
     EXPECT_EQ(front.Actions(), (Strings{"focus 2 1", "sort -1 desc"}));
     EXPECT_EQ(list.SelectedRow(), Charlie);
+}
+
+TEST_F(Window, TheFilterFieldNarrowsTheRowsUntilEscape)
+{
+    window.SetToolsPort(&front);
+    window.UserSelectionChanged(Alpha, Alpha);
+    window.FilterKey();
+    window.FilterEdited("A");  // alpha, bravo, Charlie; not idle
+    EXPECT_EQ(window.Rows().RowCount(), 3);
+    EXPECT_EQ(list.SelectedRow(), Alpha);
+    window.FilterEdited("Ch");  // hides the selected row: the first shown is selected
+    window.KeyTyped("C", 0, ColProcess);  // the search sees the rows shown
+    window.FilterEscape();
+    EXPECT_EQ(front.Actions(), (Strings{"filter shown ''", "filter focus", "filter shown '3 / 4'",
+                                        "filter shown '1 / 4'", "focus 0 1", "filter hidden ''"}));
+    EXPECT_EQ(window.Rows().RowCount(), 4);
+    EXPECT_EQ(list.SelectedRow(), Charlie);
+    EXPECT_EQ(front.Log.back(), "show 2 2");
+}
+
+TEST_F(Window, ExportSavesTheRowsShownAndSaysWhyAWriteFailed)
+{
+    window.SetToolsPort(&front);
+    std::vector<std::pair<std::string, std::string>> written;
+    bool writable = true;
+    window.SetExportWriter([&](const std::string &path, std::string_view data, std::string &why) {
+        written.emplace_back(path, std::string(data));
+        why = "Permission denied";
+        return writable;
+    });
+    window.FilterKey();
+    window.FilterEdited("l");  // alpha, Charlie, idle
+    front.ExportPath = "/tmp/list";
+    front.ExportType = ExportFormat::Json;
+    window.ChooseRowCommand(RowCommand::Export);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].first, "/tmp/list.json");
+    const std::string &json = written[0].second;
+    const size_t alpha = json.find("\"alpha\""), charlie = json.find("\"Charlie\""), idle = json.find("\"idle\"");
+    EXPECT_TRUE(alpha < charlie && charlie < idle && idle != std::string::npos) << json;
+    EXPECT_EQ(json.find("bravo"), std::string::npos);
+
+    writable = false;
+    front.ExportPath = "/tmp/list.HTM";
+    window.ExportList();
+    EXPECT_EQ(front.Actions().back(), "message 无法保存文件 /tmp/list.HTM：Permission denied");
+    front.ExportPath.clear();  // cancelled
+    window.ExportList();
+    EXPECT_EQ(written.size(), 2u);
+}
+
+TEST_F(Window, ALeavingRowIsOutOfReachOfEveryCommand)
+{
+    main.SetChecked(CheckBox::HighlightChanges, true);
+    platform.Tables.TcpRecs.erase(platform.Tables.TcpRecs.begin());  // bravo's endpoint is gone
+    main.BTNRefreshClick();
+    ASSERT_EQ(list.Change(Bravo), RowChange::Leaving);
+    Click(MouseButton::Right, Bravo, ColLocalIp);
+    for (RowCommand c : {RowCommand::ProcInfo, RowCommand::EndProc, RowCommand::Copy, RowCommand::Locate,
+                         RowCommand::Property})
+        EXPECT_FALSE(window.MenuState().Enabled(c));
+    EXPECT_TRUE(window.MenuState().Enabled(RowCommand::Export));
+    Click(MouseButton::Right, Alpha, ColLocalIp);  // every item enabled again
+    window.UserSelectionChanged(Bravo, Bravo);
+    DoubleClick(Bravo);
+    main.BTNEndProClick();
+    main.NCopyClick();
+    EXPECT_TRUE(platform.Terminated.empty());
+    for (const auto &entry : front.Log)
+        EXPECT_NE(entry.rfind("info ", 0), 0u) << entry;
+    main.BTNRefreshClick();  // one interval later it is gone
+    EXPECT_EQ(list.RowCount(), 3);
 }

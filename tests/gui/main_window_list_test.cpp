@@ -1,8 +1,11 @@
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 #include "core/columns.h"
 #include "core/fixed_texts.h"
 #include "core/prompts.h"
+#include "core/row_changes.h"
 #include "core/shell_actions.h"
 #include "gui/connection_model.h"
 #include "gui/connection_view.h"
@@ -415,6 +419,72 @@ private slots:
         Child<QCheckBox>("CBShowInfo")->setChecked(true);
         QCOMPARE(header()->sectionSize(ColPath), 123);
         QCOMPARE(header()->sectionSize(ColManage), int(GetColumnInfo(ColManage).Width));
+    }
+
+    void filterFieldNarrowsTheListUntilEscape()
+    {
+        QAbstractItemModelTester tester(model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QLineEdit *field = m_window->FilterField();
+        QVERIFY(!field->isVisible());
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(field->isVisible() && field->hasFocus());
+        QVERIFY(field->geometry().right() < Child<QPushButton>("BTNOptions")->geometry().left());
+        QTest::keyClicks(field, QStringLiteral("SS"));
+        QCOMPARE(columnTexts(ColProcess), QStringList{"sshd"});
+        QCOMPARE(m_window->FilterCount()->text(), QStringLiteral("1 / 4"));
+        QCOMPARE(view()->currentIndex().row(), 0);
+        // A refresh goes on underneath: a new row that matches takes its place.
+        m_platform.Tables.TcpRecs.push_back(FakeTcp("10.0.0.1", 23, "10.0.0.9", 5001, 5, 13, "asshd", "/bin/a"));
+        QTest::mouseClick(Child<QPushButton>("BTNRefresh"), Qt::LeftButton);
+        QCOMPARE(columnTexts(ColProcess), (QStringList{"asshd", "sshd"}));
+        QCOMPARE(m_window->FilterCount()->text(), QStringLiteral("2 / 5"));
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!field->isVisible() && field->text().isEmpty());
+        QCOMPARE(columnTexts(ColProcess), (QStringList{"alpha", "asshd", "sshd", "System", "Zeta"}));
+        QCOMPARE(m_window->List().Record(m_window->List().SelectedRow()).ProcessName, std::string("sshd"));
+    }
+
+    void highlightedChangesAreTheRowsBackgrounds()
+    {
+        QMenu *options = Child<QPushButton>("BTNOptions")->menu();
+        for (QAction *a : options->actions())
+            if (a->text() == QString::fromUtf8(texts::HighlightChangesOption))
+                a->trigger();
+        m_platform.Tables.TcpRecs.erase(m_platform.Tables.TcpRecs.begin());  // sshd's connection ends
+        m_platform.Tables.TcpRecs.push_back(FakeTcp("10.0.0.1", 80, "10.0.0.7", 6000, 5, 20, "bravo", "/bin/b"));
+        QTest::mouseClick(Child<QPushButton>("BTNRefresh"), Qt::LeftButton);
+        QCOMPARE(Child<QLabel>("LabNetCount")->text(), QStringLiteral("4"));  // sshd is not counted
+        view()->selectionModel()->clearSelection();
+        const QImage shown = view()->viewport()->grab().toImage();
+        const std::pair<const char *, Rgb> rows[] = {{"bravo", AddedRowColour}, {"sshd", LeavingRowColour}};
+        for (const auto &[name, colour] : rows) {
+            const QRect cell = view()->visualRect(model()->index(rowOf(name), ColProtocol));
+            QCOMPARE(shown.pixelColor(cell.right() - 4, cell.center().y()), QColor(colour.Red, colour.Green, colour.Blue));
+        }
+        QTest::mouseClick(Child<QPushButton>("BTNRefresh"), Qt::LeftButton);
+        QCOMPARE(rowOf("sshd"), -1);
+    }
+
+    void exportWritesTheRowsShownToTheChosenFile()
+    {
+        QTemporaryDir dir;
+        QString suggested;
+        m_window->SetExportFileAsker([&](const QString &name, const QStringList &types, int &type) {
+            suggested = name;
+            type = static_cast<int>(types.size()) - 1;  // the HTML page
+            return dir.filePath(QStringLiteral("list"));
+        });
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(suggested.endsWith(QString::fromUtf8(texts::ExportFileName)));
+        QFile page(dir.filePath(QStringLiteral("list.html")));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        QVERIFY(html.indexOf(QStringLiteral("<td>alpha</td>")) < html.indexOf(QStringLiteral("<td>Zeta</td>")));
+        QVERIFY(m_prompts.Messages.isEmpty());
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "gui/connection_model.h"
 #include "gui/connection_view.h"
 #include "gui/main_window.h"
+#include "gui/row_menu.h"
 #include "platform/fake/fake_platform.h"
 
 using namespace quorvex;
@@ -127,6 +129,53 @@ private slots:
         QVERIFY(!QAccessible::queryAccessibleInterface(w.ListView())->text(QAccessible::Name).isEmpty());
     }
 
+    void optionsMenuItemsFollowAndDriveTheViewOptions()
+    {
+        MainWindow &w = Make();
+        w.Create();
+        const QList<QAction *> items = Child<QPushButton>("BTNOptions")->menu()->actions();
+        QCOMPARE(items.size(), int(std::size(ViewOptions)));
+        items[1]->trigger();
+        QVERIFY(w.Controller().Option(ViewOptions[1]));
+        w.Controller().SetChecked(ViewOptions[1], false);
+        QVERIFY(!items[1]->isChecked());
+    }
+
+    // The new options and the close item, through the window's own widgets.
+    void ipv6TrafficAndCloseReachTheListThroughTheWindow()
+    {
+        m_platform.Tables.Tcp6Recs = {FakeTcp("::1", 80, "::1", 6000, 5, 13, "web", "/bin/web")};
+        m_platform.Tables.TcpRecs[0] = WithTraffic(m_platform.Tables.TcpRecs[0], 2048, 100);
+        MainWindow &w = Make();
+        w.Create();
+        QCOMPARE(w.Model()->rowCount(), 4);
+        const QList<QAction *> items = Child<QPushButton>("BTNOptions")->menu()->actions();
+        items[0]->trigger();  // IPv6
+        QCOMPARE(w.Model()->rowCount(), 5);
+        QCOMPARE(Child<QLabel>("LabNetCount")->text(), QStringLiteral("5"));
+        items[1]->trigger();  // traffic
+        int sshd = -1;
+        for (int row = 0; row < w.Model()->rowCount(); ++row)
+            if (w.Model()->index(row, ColProcess).data().toString() == QStringLiteral("sshd"))
+                sshd = row;
+        QVERIFY(sshd >= 0);
+        for (int c : TrafficColumns)
+            QVERIFY(!w.ListView()->isColumnHidden(c));
+        QCOMPARE(w.Model()->index(sshd, ColSent).data().toString(), QStringLiteral("2.0 KB"));
+        QCOMPARE(w.Model()->index(sshd, ColSent).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                 Qt::AlignRight | Qt::AlignVCenter);
+
+        w.List().SetFocusedRow(sshd);
+        w.Controller().MenuState().EnableRowItems(w.List().Record(sshd));
+        m_prompts.Answer = true;
+        const int snapshots = m_platform.SnapshotCount;
+        w.Menu()->syncActions();
+        w.Menu()->closeConnectionAction()->trigger();
+        QCOMPARE(m_platform.Closed.size(), size_t(1));
+        QCOMPARE(m_platform.Closed[0].LocalPort, std::string("22"));
+        QCOMPARE(m_platform.SnapshotCount, snapshots + 1);
+    }
+
     void columnsLookAsConfigured()
     {
         MainWindow &w = Make();
@@ -137,14 +186,16 @@ private slots:
             int width;
             bool visible;
         };
-        const Expect expected[ColumnCount] = {
+        const Expect expected[] = {
             {"进程ID", 24, false},  {"进程", 120, true},     {"安全等级", 80, false},  {"协议", 60, true},
             {"本地IP", 100, true},  {"本地端口", 80, true},  {"目标IP", 130, true},    {"目标端口", 110, true},
             {"状态", 80, true},     {"管理", 40, true},      {"文件路径", 260, false}, {"文件说明", 150, false},
             {"公司", 80, false},    {"备注", 50, false},
         };
         QCOMPARE(w.Model()->columnCount(), int(ColumnCount));
-        for (int c = 0; c < ColumnCount; ++c) {
+        for (int c : TrafficColumns)
+            QVERIFY(view->isColumnHidden(c));
+        for (int c = 0; c < int(std::size(expected)); ++c) {
             const QByteArray where = "column " + QByteArray::number(c);
             QVERIFY2(w.Model()->headerData(c, Qt::Horizontal).toString() == QString::fromUtf8(expected[c].caption),
                      where);

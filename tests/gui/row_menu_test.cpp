@@ -16,22 +16,26 @@ private slots:
         QStringList captions;
         for (QAction *a : menu.menu()->actions())
             captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(captions, (QStringList{"进程信息", "-", "结束进程(&E)", "-", "拷贝到剪贴板", "定位文件", "属性(&R)"}));
+        QCOMPARE(captions, (QStringList{"进程信息", "-", "结束进程(&E)", "关闭连接", "-", "拷贝到剪贴板", "定位文件",
+                                        "属性(&R)", "-", "导出列表…"}));
+        // Closing a connection waits for a row's menu to say it can.
         for (QAction *a : menu.menu()->actions())
-            QVERIFY(a->isEnabled());
+            QVERIFY(a->isEnabled() == (a != menu.closeConnectionAction()));
     }
 
     void eachItemReportsItsCommand()
     {
         RowMenuState state;
+        state.CloseConnection = true;
         RowMenu menu(state);
         QList<RowCommand> chosen;
         connect(&menu, &RowMenu::commandChosen, [&](RowCommand c) { chosen << c; });
         for (QAction *a : {menu.procInfoAction(), menu.endProcAction(), menu.copyAction(), menu.locateAction(),
-                           menu.propertyAction()})
+                           menu.propertyAction(), menu.closeConnectionAction(), menu.exportAction()})
             a->trigger();
         QCOMPARE(chosen, (QList<RowCommand>{RowCommand::ProcInfo, RowCommand::EndProc, RowCommand::Copy,
-                                            RowCommand::Locate, RowCommand::Property}));
+                                            RowCommand::Locate, RowCommand::Property, RowCommand::CloseConnection,
+                                            RowCommand::Export}));
     }
 
     // The items show the core's state when the menu opens; a disabled item

@@ -416,9 +416,11 @@ TEST_F(Window, RowMenuEnablesItsItemsByTheRowsPath)
         std::set<RowCommand> enabled;
     };
     const Case cases[] = {
-        {"beta.exe", {RowCommand::Copy}},
+        // UDP without a path: nothing to close or to act on but the list.
+        {"beta.exe", {RowCommand::Copy, RowCommand::Export}},
         {"gamma.exe",
-         {RowCommand::ProcInfo, RowCommand::EndProc, RowCommand::Copy, RowCommand::Locate, RowCommand::Property}},
+         {RowCommand::ProcInfo, RowCommand::EndProc, RowCommand::CloseConnection, RowCommand::Copy,
+          RowCommand::Locate, RowCommand::Property, RowCommand::Export}},
     };
     for (const Case &c : cases) {
         std::set<RowCommand> enabled;

@@ -4,18 +4,32 @@
 
 namespace quorvex {
 
-void FakePlatform::GetTcpUdpTable(TcpUdpTables &tables)
+void FakePlatform::GetTcpUdpTable(TcpUdpTables &tables, const SnapshotOptions &options)
 {
     ++SnapshotCount;
+    LastOptions = options;
     if (OnSnapshot)
         OnSnapshot();
     if (FailSnapshot)
         throw std::runtime_error("snapshot failed");
     tables = Tables;
-    for (auto &rec : tables.TcpRecs)
-        rec.Mark.clear();
-    for (auto &rec : tables.UdpRecs)
-        rec.Mark.clear();
+    if (!options.Ipv6) {
+        tables.Tcp6Recs.clear();
+        tables.Udp6Recs.clear();
+    }
+    for (const RecordGroup &group : RecordGroups) {
+        for (auto &rec : tables.*group.Recs) {
+            rec.Mark.clear();
+            if (!options.Traffic)
+                rec.Traffic.reset();
+        }
+    }
+}
+
+CloseOutcome FakePlatform::CloseConnection(const TcpConnection &connection)
+{
+    Closed.push_back(connection);
+    return CloseAnswer;
 }
 
 bool FakePlatform::EnableDebugPrivilege()
@@ -60,6 +74,12 @@ File_Rec FakeTcp(const std::string &localIp, int localPort, const std::string &r
     rec.Pid = std::to_string(pid);
     rec.ProcessName = name;
     rec.ProcessPath = path;
+    return rec;
+}
+
+File_Rec WithTraffic(File_Rec rec, uint64_t sent, uint64_t received)
+{
+    rec.Traffic = TrafficCounters{sent, received};
     return rec;
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <fcntl.h>
@@ -122,7 +123,10 @@ bool MakeDirectories(const std::string &dir)
     return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-bool WriteFileAtomically(const std::string &path, std::string_view data)
+namespace {
+
+// WriteFileAtomically's steps; 0, or the errno of the step that failed.
+int WriteAtomically(const std::string &path, std::string_view data)
 {
     std::string target = path;
     struct stat st {};
@@ -133,42 +137,83 @@ bool WriteFileAtomically(const std::string &path, std::string_view data)
             // elsewhere through a link stays where it is.
             char resolved[PATH_MAX];
             if (!realpath(path.c_str(), resolved))
-                return false;  // a dangling link names no file to keep
+                return errno;  // a dangling link names no file to keep
             target = resolved;
             if (stat(target.c_str(), &st) != 0)
-                return false;
+                return errno;
         }
+        if (S_ISDIR(st.st_mode))
+            return EISDIR;
         if (!S_ISREG(st.st_mode) || !MayModify(target, st))
-            return false;
+            return EACCES;
         existed = true;
     } else if (errno != ENOENT) {
-        return false;
+        return errno;
     }
-    if (!IsWritableDirectory(DirectoryOf(target)))
-        return false;
+    const std::string dir = DirectoryOf(target);
+    struct stat dirStat {};
+    if (stat(dir.c_str(), &dirStat) != 0)
+        return errno;
+    if (!S_ISDIR(dirStat.st_mode))
+        return ENOTDIR;
+    if (!IsWritableDirectory(dir))
+        return EACCES;
 
     std::string temp;
-    const int fd = Injected(AtomicWriteStep::CreateTemporary) ? -1 : CreateTemporary(target, temp);
+    const bool refuseCreate = Injected(AtomicWriteStep::CreateTemporary);
+    const int fd = refuseCreate ? -1 : CreateTemporary(target, temp);
     if (fd < 0)
-        return false;
-    bool ok = !Injected(AtomicWriteStep::Write) && WriteAll(fd, data);
-    if (ok && existed) {
+        return refuseCreate ? EIO : errno;
+    int error = 0;
+    if (Injected(AtomicWriteStep::Write))
+        error = EIO;
+    else if (!WriteAll(fd, data))
+        error = errno;
+    if (error == 0 && existed) {
         // The owner first: fchown may clear set-id bits that fchmod then
         // restores. Another user's file stays theirs where root writes it.
         if (fchown(fd, st.st_uid, st.st_gid) != 0) {
             // Not ours to give away; the file keeps our ownership.
         }
-        ok = fchmod(fd, st.st_mode & 07777) == 0;
+        if (fchmod(fd, st.st_mode & 07777) != 0)
+            error = errno;
     }
-    ok = ok && !Injected(AtomicWriteStep::Flush) && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    ok = ok && !Injected(AtomicWriteStep::Rename) && rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    if (error == 0) {
+        if (Injected(AtomicWriteStep::Flush))
+            error = EIO;
+        else if (fsync(fd) != 0)
+            error = errno;
+    }
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0) {
+        if (Injected(AtomicWriteStep::Rename))
+            error = EIO;
+        else if (rename(temp.c_str(), target.c_str()) != 0)
+            error = errno;
+    }
+    if (error != 0) {
         unlink(temp.c_str());
-        return false;
+        return error;
     }
     SyncDirectory(DirectoryOf(target));
-    return true;
+    return 0;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string &path, std::string_view data)
+{
+    return WriteAtomically(path, data) == 0;
+}
+
+bool WriteFileAtomically(const std::string &path, std::string_view data, std::string &why)
+{
+    const int error = WriteAtomically(path, data);
+    if (error == 0)
+        return true;
+    why = std::strerror(error);
+    return false;
 }
 
 }  // namespace quorvex

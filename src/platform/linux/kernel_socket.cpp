@@ -76,4 +76,10 @@ bool Ipv4View(const KernelSocket &socket, bool defaultV6Only, uint8_t local[4], 
     return ToQuad(socket.Local, local) && ToQuad(socket.Remote, remote);
 }
 
+bool IsIpv6Row(const KernelSocket &socket, bool defaultV6Only)
+{
+    uint8_t local[4], remote[4];
+    return socket.Family == AF_INET6 && !Ipv4View(socket, defaultV6Only, local, remote);
+}
+
 }  // namespace quorvex

@@ -1,10 +1,12 @@
 #include "platform/linux/linux_snapshot.h"
 
+#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -14,6 +16,7 @@
 #include "core/text_file.h"
 #include "core/text_forms.h"
 #include "platform/linux/large_arrays.h"
+#include "platform/linux/owner_helper.h"
 #include "platform/linux/proc_net.h"
 #include "platform/linux/sock_diag.h"
 
@@ -21,24 +24,36 @@ namespace quorvex {
 
 void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defaultV6Only, const OwnerTable &owners,
                    const VersionSource &versionSource, std::unordered_map<uint32_t, VersionStrings> &versions,
-                   std::vector<File_Rec> &out)
+                   std::vector<File_Rec> &out, const RecordOptions &extra)
 {
+    const auto scopeOf = [&](const KernelSocket &socket) {
+        if (socket.Interface == 0)
+            return std::string();
+        return extra.InterfaceName ? extra.InterfaceName(socket.Interface) : std::to_string(socket.Interface);
+    };
     for (const KernelSocket &socket : sockets) {
         uint8_t local[4], remote[4];
-        if (!Ipv4View(socket, defaultV6Only, local, remote))
+        const bool ipv4 = Ipv4View(socket, defaultV6Only, local, remote);
+        if (!ipv4 && (!extra.Ipv6Out || socket.Family != AF_INET6))
             continue;
-        File_Rec &rec = out.emplace_back();
+        File_Rec &rec = ipv4 ? out.emplace_back() : extra.Ipv6Out->emplace_back();
         const uint8_t localPort[2] = {static_cast<uint8_t>(socket.LocalPort >> 8),
                                       static_cast<uint8_t>(socket.LocalPort & 0xff)};
-        rec.LocalIp = FormatIpv4(local);
+        // The scope is asked for only where an address needs one.
+        const bool scoped = !ipv4 && (IsLinkLocalIpv6(socket.Local) || (tcp && IsLinkLocalIpv6(socket.Remote)));
+        const std::string scope = scoped ? scopeOf(socket) : std::string();
+        rec.LocalIp = ipv4 ? FormatIpv4(local) : FormatIpv6(socket.Local, scope);
         rec.LocalPort = FormatPort(localPort);
         if (tcp) {
             const uint8_t remotePort[2] = {static_cast<uint8_t>(socket.RemotePort >> 8),
                                            static_cast<uint8_t>(socket.RemotePort & 0xff)};
             rec.State = MapTcpState(socket.State);
-            rec.RemoteIp = FormatIpv4(remote);
+            rec.RemoteIp = ipv4 ? FormatIpv4(remote) : FormatIpv6(socket.Remote, scope);
             rec.RemotePort = FormatPort(remotePort);
+            if (extra.Counters && socket.HasCounters)
+                rec.Traffic = TrafficCounters{socket.BytesAcked, socket.BytesReceived};
         }
+        rec.Socket = SocketRef{socket.Cookie, socket.Interface};
         const uint32_t pid = owners.OwnerOf(socket.Inode);
         rec.Pid = FormatUnsigned(pid);
         const ProcessInfo *process = pid != 0 ? owners.Process(pid) : nullptr;
@@ -60,6 +75,41 @@ void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defa
 }
 
 LinuxSnapshot::LinuxSnapshot(SnapshotSources sources) : m_sources(std::move(sources)) {}
+
+bool LinuxSnapshot::SeesEveryOwner()
+{
+    DecideOwnerWay();
+    return m_seesEveryOwner;
+}
+
+void LinuxSnapshot::DecideOwnerWay()
+{
+    if (m_ownerWay != OwnerWay::Undecided)
+        return;
+    m_ownerWay = OwnerWay::OwnScan;
+    m_seesEveryOwner = HasOwnerCapabilities();
+    if (m_seesEveryOwner || m_sources.ProcRoot != "/proc")
+        return;
+    // A helper we may run but that lacks its capabilities (installed
+    // without the package's set-up) sees no more than we do, and our own
+    // scan is the quicker of the two.
+    const std::string helper = FirstRunnableHelper(m_sources.OwnerHelpers);
+    OwnerTable trial;
+    bool allVisible = false;
+    if (!helper.empty() && ReadOwnersThroughHelper(helper, trial, allVisible) && allVisible) {
+        m_ownerWay = OwnerWay::Helper;
+        m_helper = helper;
+        m_seesEveryOwner = true;
+    }
+}
+
+void LinuxSnapshot::ScanOwners(OwnerTable &owners)
+{
+    bool allVisible = false;
+    if (m_ownerWay == OwnerWay::Helper && ReadOwnersThroughHelper(m_helper, owners, allVisible))
+        return;
+    owners.Scan(m_sources.ProcRoot);
+}
 
 namespace {
 
@@ -83,10 +133,10 @@ bool IsTransient(int error)
 }  // namespace
 
 LinuxSnapshot::TableRead LinuxSnapshot::ReadTableOnce(uint8_t family, uint8_t protocol, const char *procFile,
-                                                      std::vector<KernelSocket> &out, int &error)
+                                                      std::vector<KernelSocket> &out, int &error, bool tcpInfo)
 {
     error = 0;
-    if (m_sources.UseNetlink && DumpSockets(family, protocol, out, error))
+    if (m_sources.UseNetlink && DumpSockets(family, protocol, out, error, tcpInfo))
         return TableRead::Read;
     // No sock_diag for this table (udp_diag is a module that may be missing),
     // or the dump failed: /proc/net has the same table.
@@ -107,21 +157,22 @@ LinuxSnapshot::TableRead LinuxSnapshot::ReadTableOnce(uint8_t family, uint8_t pr
     return TableRead::Failed;
 }
 
-bool LinuxSnapshot::ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out)
+bool LinuxSnapshot::ReadTable(uint8_t family, uint8_t protocol, const char *procFile, std::vector<KernelSocket> &out,
+                              bool tcpInfo)
 {
     int error = 0;
-    TableRead result = ReadTableOnce(family, protocol, procFile, out, error);
+    TableRead result = ReadTableOnce(family, protocol, procFile, out, error, tcpInfo);
     // Once more before giving up: a table given as empty would make the
     // list drop every row of it and add them again at the next refresh.
     if (result == TableRead::Failed)
-        result = ReadTableOnce(family, protocol, procFile, out, error);
+        result = ReadTableOnce(family, protocol, procFile, out, error, tcpInfo);
     if (result == TableRead::Failed)
         throw std::runtime_error(std::string("Cannot read the kernel's ") + procFile
                                  + " socket table: " + std::generic_category().message(error));
     return result == TableRead::Read;
 }
 
-void LinuxSnapshot::Take(TcpUdpTables &tables)
+void LinuxSnapshot::Take(TcpUdpTables &tables, const SnapshotOptions &options)
 {
     struct Table {
         uint8_t Family;
@@ -163,9 +214,11 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     // are most of a snapshot's work and do not depend on each other. A socket
     // opened during those milliseconds may show without its owner until the
     // next snapshot, as one closed during them may show without one.
+    DecideOwnerWay();
     auto readTables = [&]() {
         for (Table &table : sources)
-            table.Read = table.Empty || ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets);
+            table.Read = table.Empty || ReadTable(table.Family, table.Protocol, table.ProcFile, table.Sockets,
+                                                  options.Traffic && table.Protocol == IPPROTO_TCP);
     };
     std::exception_ptr readFailure;
     OwnerTable owners;
@@ -182,10 +235,13 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
         } catch (const std::system_error &) {
             readTables();  // no thread to spare
         }
-        owners.Scan(m_sources.ProcRoot);
+        ScanOwners(owners);
     }
     if (readFailure)
         std::rethrow_exception(readFailure);
+    const int64_t takenAtMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     if (std::none_of(std::begin(sources), std::end(sources), [](const Table &t) { return t.Read; }))
         throw std::runtime_error("Cannot read the kernel's socket tables");
 
@@ -217,14 +273,32 @@ void LinuxSnapshot::Take(TcpUdpTables &tables)
     };
     std::unordered_map<uint32_t, VersionStrings> versions;
 
+    // Link-local addresses name their interface; there are few of them, so
+    // each name is asked for once per snapshot.
+    std::unordered_map<uint32_t, std::string> interfaceNames;
+    RecordOptions extra;
+    extra.Counters = options.Traffic;
+    extra.InterfaceName = [&interfaceNames](uint32_t index) {
+        auto known = interfaceNames.find(index);
+        if (known == interfaceNames.end()) {
+            char name[IF_NAMESIZE] = {};
+            known = interfaceNames
+                        .emplace(index, ::if_indextoname(index, name) ? std::string(name) : std::to_string(index))
+                        .first;
+        }
+        return known->second;
+    };
+
     TcpUdpTables result;
     ReserveLarge(result.TcpRecs, sources[0].Sockets.size() + sources[1].Sockets.size());
     ReserveLarge(result.UdpRecs, sources[2].Sockets.size() + sources[3].Sockets.size());
     for (int i = 0; i < 4; ++i) {
         const bool tcp = i < 2;
+        extra.Ipv6Out = options.Ipv6 ? (tcp ? &result.Tcp6Recs : &result.Udp6Recs) : nullptr;
         AppendRecords(sources[i].Sockets, tcp, defaultV6Only, owners, versionSource, versions,
-                      tcp ? result.TcpRecs : result.UdpRecs);
+                      tcp ? result.TcpRecs : result.UdpRecs, extra);
     }
+    result.TakenAtMs = takenAtMs;
     tables = std::move(result);
 }
 

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -259,6 +261,20 @@ void ScanOne(int procFd, ScanProcess &process, unsigned threads, size_t largeFro
 
 }  // namespace
 
+bool HasOwnerCapabilities()
+{
+    if (::geteuid() == 0)
+        return true;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return false;
+    const auto effective = [&data](int capability) {
+        return (data[capability / 32].effective & (1u << (capability % 32))) != 0;
+    };
+    return effective(CAP_SYS_PTRACE) && effective(CAP_DAC_READ_SEARCH);
+}
+
 bool ParseProcStat(std::string_view text, ProcStatFields &out)
 {
     // pid (comm) state ppid pgrp session tty_nr tpgid flags minflt cminflt
@@ -337,6 +353,12 @@ size_t OwnerTable::SocketCount() const
 {
     Sort();
     return m_owners.size();
+}
+
+const std::vector<std::pair<uint64_t, uint32_t>> &OwnerTable::Sockets() const
+{
+    Sort();
+    return m_owners;
 }
 
 void OwnerTable::SetProcess(uint32_t pid, ProcessInfo info)

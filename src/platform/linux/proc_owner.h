@@ -31,6 +31,12 @@ struct ProcessInfo {
     uint64_t StartTime = 0;  // 0 when unknown
 };
 
+// True when this process may read every process's fd table: it runs as
+// root, or has both CAP_SYS_PTRACE (to look into other users' processes)
+// and CAP_DAC_READ_SEARCH (to pass their /proc/PID/fd permissions) in its
+// effective set.
+bool HasOwnerCapabilities();
+
 // Who owns which socket, taken in one pass over /proc: inode -> PID from the
 // fd tables, and name, path and start time of every process that owns a
 // socket. A socket shared by several processes goes to the lowest PID.
@@ -52,6 +58,8 @@ public:
     const ProcessInfo *Process(uint32_t pid) const;
 
     size_t SocketCount() const;
+    // Every socket with its owner, by inode, one entry per inode.
+    const std::vector<std::pair<uint64_t, uint32_t>> &Sockets() const;
 
 private:
     void Sort() const;

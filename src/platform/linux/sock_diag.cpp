@@ -3,11 +3,13 @@
 #include <linux/inet_diag.h>
 #include <linux/netlink.h>
 #include <linux/sock_diag.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 
 namespace quorvex {
@@ -37,9 +39,24 @@ private:
     int m_fd;
 };
 
+// tcp_info's two byte counters, where the kernel's tcp_info reaches them
+// (older kernels send a shorter one): tcpi_bytes_acked (bytes sent and
+// acknowledged) and tcpi_bytes_received, each a 64-bit number.
+void ReadCounters(const uint8_t *info, size_t size, KernelSocket &out)
+{
+    constexpr size_t acked = offsetof(tcp_info, tcpi_bytes_acked);
+    constexpr size_t received = offsetof(tcp_info, tcpi_bytes_received);
+    if (size < received + sizeof(uint64_t))
+        return;
+    std::memcpy(&out.BytesAcked, info + acked, sizeof(uint64_t));
+    std::memcpy(&out.BytesReceived, info + received, sizeof(uint64_t));
+    out.HasCounters = true;
+}
+
 // inet_diag_msg: family, state, timer, retrans, then inet_diag_sockid
 // (sport and dport big-endian, src[4] and dst[4] as stored, if, cookie),
-// expires, rqueue, wqueue, uid, inode; attributes follow.
+// expires, rqueue, wqueue, uid, inode; attributes follow: INET_DIAG_SKV6ONLY
+// (one byte) and, when asked for, INET_DIAG_INFO (tcp_info).
 bool ParseDiagMessage(const uint8_t *payload, size_t size, KernelSocket &out)
 {
     inet_diag_msg msg;
@@ -54,6 +71,8 @@ bool ParseDiagMessage(const uint8_t *payload, size_t size, KernelSocket &out)
     std::memcpy(out.Local, msg.id.idiag_src, 16);
     std::memcpy(out.Remote, msg.id.idiag_dst, 16);
     out.Inode = msg.idiag_inode;
+    out.Interface = msg.id.idiag_if;
+    out.Cookie = static_cast<uint64_t>(msg.id.idiag_cookie[1]) << 32 | msg.id.idiag_cookie[0];
 
     size_t offset = NLMSG_ALIGN(sizeof(msg));
     while (offset + sizeof(nlattr) <= size) {
@@ -61,8 +80,11 @@ bool ParseDiagMessage(const uint8_t *payload, size_t size, KernelSocket &out)
         std::memcpy(&attr, payload + offset, sizeof(attr));
         if (attr.nla_len < sizeof(nlattr) || offset + attr.nla_len > size)
             break;
-        if ((attr.nla_type & NLA_TYPE_MASK) == INET_DIAG_SKV6ONLY && attr.nla_len >= sizeof(nlattr) + 1)
+        const unsigned type = attr.nla_type & NLA_TYPE_MASK;
+        if (type == INET_DIAG_SKV6ONLY && attr.nla_len >= sizeof(nlattr) + 1)
             out.V6Only = payload[offset + NLA_HDRLEN] != 0 ? 1 : 0;
+        else if (type == INET_DIAG_INFO)
+            ReadCounters(payload + offset + NLA_HDRLEN, attr.nla_len - NLA_HDRLEN, out);
         offset += NLA_ALIGN(attr.nla_len);
     }
     return true;
@@ -70,7 +92,7 @@ bool ParseDiagMessage(const uint8_t *payload, size_t size, KernelSocket &out)
 
 }  // namespace
 
-std::vector<uint8_t> BuildSockDiagRequest(uint8_t family, uint8_t protocol, uint32_t sequence)
+std::vector<uint8_t> BuildSockDiagRequest(uint8_t family, uint8_t protocol, uint32_t sequence, bool tcpInfo)
 {
     struct {
         nlmsghdr header;
@@ -84,6 +106,8 @@ std::vector<uint8_t> BuildSockDiagRequest(uint8_t family, uint8_t protocol, uint
     message.request.sdiag_family = family;
     message.request.sdiag_protocol = protocol;
     message.request.idiag_states = kAllStates;
+    if (tcpInfo)
+        message.request.idiag_ext = 1u << (INET_DIAG_INFO - 1);
     const auto *bytes = reinterpret_cast<const uint8_t *>(&message);
     return std::vector<uint8_t>(bytes, bytes + sizeof(message));
 }
@@ -123,7 +147,7 @@ DumpStatus ParseSockDiagReply(const uint8_t *data, size_t size, std::vector<Kern
     return DumpStatus::More;
 }
 
-bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &out, int &error)
+bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &out, int &error, bool tcpInfo)
 {
     const int fd = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
     if (fd < 0) {
@@ -135,7 +159,7 @@ bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &ou
     sockaddr_nl kernel;
     std::memset(&kernel, 0, sizeof(kernel));
     kernel.nl_family = AF_NETLINK;
-    const std::vector<uint8_t> request = BuildSockDiagRequest(family, protocol, 1);
+    const std::vector<uint8_t> request = BuildSockDiagRequest(family, protocol, 1, tcpInfo);
     const ssize_t sent =
         ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr *>(&kernel), sizeof(kernel));
     if (sent != static_cast<ssize_t>(request.size())) {
@@ -144,7 +168,9 @@ bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &ou
     }
 
     const size_t before = out.size();
-    std::vector<uint8_t> buffer(kReceiveSize);
+    // With tcp_info a message is about three times as long; a larger buffer
+    // keeps the number of receive calls where it was.
+    std::vector<uint8_t> buffer(tcpInfo ? 3 * kReceiveSize : kReceiveSize);
     for (;;) {
         const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), 0);
         if (got < 0 && errno == EINTR)
@@ -164,6 +190,72 @@ bool DumpSockets(uint8_t family, uint8_t protocol, std::vector<KernelSocket> &ou
             out.resize(before);
             return false;
         }
+    }
+}
+
+std::vector<uint8_t> BuildSockDestroyRequest(const SocketToDestroy &target, uint32_t sequence)
+{
+    struct {
+        nlmsghdr header;
+        inet_diag_req_v2 request;
+    } message;
+    std::memset(&message, 0, sizeof(message));
+    message.header.nlmsg_len = sizeof(message);
+    message.header.nlmsg_type = SOCK_DESTROY;
+    message.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_ACK;
+    message.header.nlmsg_seq = sequence;
+    message.request.sdiag_family = target.Family;
+    message.request.sdiag_protocol = IPPROTO_TCP;
+    message.request.idiag_states = kAllStates;
+    message.request.id.idiag_sport = htons(target.LocalPort);
+    message.request.id.idiag_dport = htons(target.RemotePort);
+    std::memcpy(message.request.id.idiag_src, target.Local, 16);
+    std::memcpy(message.request.id.idiag_dst, target.Remote, 16);
+    message.request.id.idiag_if = target.Interface;
+    // Without a cookie the kernel takes whichever socket has the addresses.
+    const bool known = target.Cookie != 0;
+    message.request.id.idiag_cookie[0] = known ? static_cast<uint32_t>(target.Cookie) : INET_DIAG_NOCOOKIE;
+    message.request.id.idiag_cookie[1] = known ? static_cast<uint32_t>(target.Cookie >> 32) : INET_DIAG_NOCOOKIE;
+    const auto *bytes = reinterpret_cast<const uint8_t *>(&message);
+    return std::vector<uint8_t>(bytes, bytes + sizeof(message));
+}
+
+int ParseAck(const uint8_t *data, size_t size)
+{
+    nlmsghdr header;
+    if (size < sizeof(header))
+        return EPROTO;
+    std::memcpy(&header, data, sizeof(header));
+    int status = 0;
+    if (header.nlmsg_type != NLMSG_ERROR || header.nlmsg_len > size || header.nlmsg_len < NLMSG_HDRLEN + sizeof(status))
+        return EPROTO;
+    std::memcpy(&status, data + NLMSG_HDRLEN, sizeof(status));
+    return status <= 0 ? -status : EPROTO;
+}
+
+int DestroySocket(const SocketToDestroy &target)
+{
+    const int fd = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
+    if (fd < 0)
+        return errno;
+    FdCloser closer(fd);
+    sockaddr_nl kernel;
+    std::memset(&kernel, 0, sizeof(kernel));
+    kernel.nl_family = AF_NETLINK;
+    const std::vector<uint8_t> request = BuildSockDestroyRequest(target, 1);
+    const ssize_t sent =
+        ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr *>(&kernel), sizeof(kernel));
+    if (sent != static_cast<ssize_t>(request.size()))
+        return sent < 0 ? errno : EPROTO;
+    // The answer is one NLMSG_ERROR: error 0 is the acknowledgement.
+    uint8_t buffer[1024];
+    for (;;) {
+        const ssize_t got = ::recv(fd, buffer, sizeof(buffer), 0);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        return ParseAck(buffer, static_cast<size_t>(got));
     }
 }
 

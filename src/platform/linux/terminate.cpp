@@ -43,15 +43,24 @@ int PidfdSendSignal(int pidfd, int signal)
     return static_cast<int>(syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0u));
 }
 
+// The answer of a probe with signal 0: may we signal the process at all?
+TerminateOutcome ProbeOutcome(int probeResult)
+{
+    if (probeResult == 0)
+        return TerminateOutcome::Ended;
+    return errno == EPERM ? TerminateOutcome::NotPermitted : TerminateOutcome::Gone;
+}
+
 // Without a pidfd nothing pins the process: the start time is checked right
 // before the kill, which leaves the PID a few microseconds to be reused.
-bool TerminateWithoutPidfd(uint32_t pid, uint64_t startTime)
+TerminateOutcome TerminateWithoutPidfd(uint32_t pid, uint64_t startTime)
 {
-    const bool opened = (startTime == 0 || LinuxProcessStartTime(pid) == startTime)
-                        && kill(static_cast<pid_t>(pid), 0) == 0;
-    if (opened)
+    if (startTime != 0 && LinuxProcessStartTime(pid) != startTime)
+        return TerminateOutcome::Gone;
+    const TerminateOutcome outcome = ProbeOutcome(kill(static_cast<pid_t>(pid), 0));
+    if (outcome == TerminateOutcome::Ended)
         kill(static_cast<pid_t>(pid), SIGKILL);
-    return opened;
+    return outcome;
 }
 
 }  // namespace
@@ -70,10 +79,10 @@ uint64_t LinuxProcessStartTime(uint32_t pid)
     return ParseProcStat(text, fields) ? fields.StartTime : 0;
 }
 
-bool TerminateLinuxProcess(uint32_t pid, uint64_t startTime)
+TerminateOutcome TerminateLinuxProcess(uint32_t pid, uint64_t startTime)
 {
     if (pid == 0 || pid > static_cast<uint32_t>(INT_MAX))
-        return false;
+        return TerminateOutcome::Gone;
     const int pidfd = PidfdOpen(pid);
     // ENOSYS: a kernel before 5.3. EPERM: a sandbox (older container seccomp
     // profiles) that refuses calls it does not know; pidfd_open itself never
@@ -81,15 +90,16 @@ bool TerminateLinuxProcess(uint32_t pid, uint64_t startTime)
     if (pidfd < 0 && (errno == ENOSYS || errno == EPERM))
         return TerminateWithoutPidfd(pid, startTime);
     if (pidfd < 0)
-        return false;
+        return TerminateOutcome::Gone;
     // The pidfd now pins one process; the start time read after it tells
     // whether that is still the process the snapshot listed.
-    bool opened = startTime == 0 || LinuxProcessStartTime(pid) == startTime;
-    opened = opened && PidfdSendSignal(pidfd, 0) == 0;
-    if (opened)
+    TerminateOutcome outcome = TerminateOutcome::Gone;
+    if (startTime == 0 || LinuxProcessStartTime(pid) == startTime)
+        outcome = ProbeOutcome(PidfdSendSignal(pidfd, 0));
+    if (outcome == TerminateOutcome::Ended)
         PidfdSendSignal(pidfd, SIGKILL);
     close(pidfd);
-    return opened;
+    return outcome;
 }
 
 }  // namespace quorvex

@@ -155,7 +155,18 @@ bool MakeDirectories(const std::string &dir)
     return CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool WriteFileAtomically(const std::string &path, std::string_view data)
+namespace {
+
+// The failed call's error, never 0 (a short write can leave none).
+DWORD FailureCode()
+{
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_WRITE_FAULT;
+}
+
+// WriteFileAtomically's steps; 0, or the system error code of the step that
+// failed.
+DWORD WriteAtomically(const std::string &path, std::string_view data)
 {
     std::string target = path;
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -164,30 +175,41 @@ bool WriteFileAtomically(const std::string &path, std::string_view data)
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
             target = FinalPath(path);
             if (target.empty())
-                return false;
+                return ERROR_FILE_NOT_FOUND;
             attributes = GetFileAttributesA(target.c_str());
             if (attributes == INVALID_FILE_ATTRIBUTES)
-                return false;
+                return FailureCode();
         }
         // A read-only file is not replaced, as the profile functions would
         // not write it either.
         if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-            return false;
+            return ERROR_ACCESS_DENIED;
         existed = true;
     } else {
-        const DWORD error = GetLastError();
+        const DWORD error = FailureCode();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-            return false;
+            return error;
     }
 
     std::string temp;
-    HANDLE h = Injected(AtomicWriteStep::CreateTemporary) ? INVALID_HANDLE_VALUE : CreateTemporary(target, temp);
+    const bool refuseCreate = Injected(AtomicWriteStep::CreateTemporary);
+    HANDLE h = refuseCreate ? INVALID_HANDLE_VALUE : CreateTemporary(target, temp);
     if (h == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = !Injected(AtomicWriteStep::Write) && WriteAll(h, data);
-    ok = ok && !Injected(AtomicWriteStep::Flush) && FlushFileBuffers(h) != 0;
-    ok = (CloseHandle(h) != 0) && ok;
-    if (ok && existed) {
+        return refuseCreate ? ERROR_WRITE_FAULT : FailureCode();
+    DWORD error = 0;
+    if (Injected(AtomicWriteStep::Write))
+        error = ERROR_WRITE_FAULT;
+    else if (!WriteAll(h, data))
+        error = FailureCode();
+    if (error == 0) {
+        if (Injected(AtomicWriteStep::Flush))
+            error = ERROR_WRITE_FAULT;
+        else if (FlushFileBuffers(h) == 0)
+            error = FailureCode();
+    }
+    if (CloseHandle(h) == 0 && error == 0)
+        error = FailureCode();
+    if (error == 0 && existed) {
         // ReplaceFile should carry these over, but not every implementation
         // does, and the rename fallback never does.
         const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
@@ -195,12 +217,49 @@ bool WriteFileAtomically(const std::string &path, std::string_view data)
         if (kept != 0)
             SetFileAttributesA(temp.c_str(), kept);
     }
-    ok = ok && !Injected(AtomicWriteStep::Rename) && PutInPlace(temp, target, existed);
-    if (!ok) {
-        DeleteFileA(temp.c_str());
-        return false;
+    if (error == 0) {
+        if (Injected(AtomicWriteStep::Rename))
+            error = ERROR_WRITE_FAULT;
+        else if (!PutInPlace(temp, target, existed))
+            error = FailureCode();
     }
-    return true;
+    if (error != 0) {
+        DeleteFileA(temp.c_str());
+        return error;
+    }
+    return 0;
+}
+
+// The system's words for an error code, in the ANSI code page, without the
+// line end the system adds.
+std::string ErrorText(DWORD error)
+{
+    char *buffer = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                       | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reinterpret_cast<char *>(&buffer), 0, nullptr);
+    std::string text = n > 0 && buffer ? std::string(buffer, n) : std::string();
+    if (buffer)
+        LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(error) : text;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string &path, std::string_view data)
+{
+    return WriteAtomically(path, data) == 0;
+}
+
+bool WriteFileAtomically(const std::string &path, std::string_view data, std::string &why)
+{
+    const DWORD error = WriteAtomically(path, data);
+    if (error == 0)
+        return true;
+    why = ErrorText(error);
+    return false;
 }
 
 }  // namespace quorvex

@@ -1,6 +1,11 @@
 #include <winsock2.h>
+#include <ws2ipdef.h>
 #include <iphlpapi.h>
+#include <tcpestats.h>
 
+#include <chrono>
+#include <cstring>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -77,6 +82,129 @@ std::vector<TableRow> ReadUdpRows()
     return DecodeTable(bytes.data(), bytes.size(), TableLayout::Udp12);
 }
 
+// The IPv6 tables, through the documented calls only.
+std::vector<TableRow> ReadTcp6Rows()
+{
+    const auto bytes = FetchTable([](void *buffer, uint32_t *size) -> uint32_t {
+        DWORD dwSize = *size;
+        const DWORD result = GetExtendedTcpTable(buffer, &dwSize, FALSE, AF_INET6, TCP_TABLE_OWNER_PID_ALL, 0);
+        *size = dwSize;
+        return result;
+    });
+    return DecodeTable(bytes.data(), bytes.size(), TableLayout::Tcp6_56);
+}
+
+std::vector<TableRow> ReadUdp6Rows()
+{
+    const auto bytes = FetchTable([](void *buffer, uint32_t *size) -> uint32_t {
+        DWORD dwSize = *size;
+        const DWORD result = GetExtendedUdpTable(buffer, &dwSize, FALSE, AF_INET6, UDP_TABLE_OWNER_PID, 0);
+        *size = dwSize;
+        return result;
+    });
+    return DecodeTable(bytes.data(), bytes.size(), TableLayout::Udp6_28);
+}
+
+// The per-connection statistics (TcpConnectionEstatsData): the bytes a
+// connection sent and received since their collection was switched on for
+// it. Collection is off until someone with administrator rights switches it
+// on, connection by connection; it is asked for at the first sight of a
+// connection, so its counters show from the next snapshot on. The calls are
+// bound by name: some systems (Wine among them) lack them. No counters where
+// they cannot be had.
+class ConnectionStatistics {
+public:
+    ConnectionStatistics()
+    {
+        HMODULE library = GetModuleHandleA("iphlpapi.dll");
+        if (library == nullptr)
+            return;
+        m_get = win::BindEntryPoint<Get4Fn>(library, "GetPerTcpConnectionEStats");
+        m_set = win::BindEntryPoint<Set4Fn>(library, "SetPerTcpConnectionEStats");
+        m_get6 = win::BindEntryPoint<Get6Fn>(library, "GetPerTcp6ConnectionEStats");
+        m_set6 = win::BindEntryPoint<Set6Fn>(library, "SetPerTcp6ConnectionEStats");
+    }
+
+    std::optional<TrafficCounters> Read(const TableRow &row, bool ipv6) const
+    {
+        TCP_ESTATS_DATA_RW_v0 rw{};
+        TCP_ESTATS_DATA_ROD_v0 rod{};
+        ULONG result = ERROR_NOT_SUPPORTED;
+        if (ipv6) {
+            MIB_TCP6ROW native = Native6(row);
+            if (m_get6 == nullptr)
+                return std::nullopt;
+            result = m_get6(&native, TcpConnectionEstatsData, reinterpret_cast<PUCHAR>(&rw), 0, sizeof(rw), nullptr, 0,
+                            0, reinterpret_cast<PUCHAR>(&rod), 0, sizeof(rod));
+            if (result == NO_ERROR && !rw.EnableCollection && m_set6 != nullptr) {
+                rw.EnableCollection = TRUE;
+                m_set6(&native, TcpConnectionEstatsData, reinterpret_cast<PUCHAR>(&rw), 0, sizeof(rw), 0);
+                return std::nullopt;
+            }
+        } else {
+            MIB_TCPROW native = Native4(row);
+            if (m_get == nullptr)
+                return std::nullopt;
+            result = m_get(&native, TcpConnectionEstatsData, reinterpret_cast<PUCHAR>(&rw), 0, sizeof(rw), nullptr, 0,
+                           0, reinterpret_cast<PUCHAR>(&rod), 0, sizeof(rod));
+            if (result == NO_ERROR && !rw.EnableCollection && m_set != nullptr) {
+                rw.EnableCollection = TRUE;
+                m_set(&native, TcpConnectionEstatsData, reinterpret_cast<PUCHAR>(&rw), 0, sizeof(rw), 0);
+                return std::nullopt;
+            }
+        }
+        if (result != NO_ERROR || !rw.EnableCollection)
+            return std::nullopt;
+        return TrafficCounters{rod.DataBytesOut, rod.DataBytesIn};
+    }
+
+private:
+    using Get4Fn = ULONG(WINAPI *)(PMIB_TCPROW, TCP_ESTATS_TYPE, PUCHAR, ULONG, ULONG, PUCHAR, ULONG, ULONG, PUCHAR,
+                                   ULONG, ULONG);
+    using Set4Fn = ULONG(WINAPI *)(PMIB_TCPROW, TCP_ESTATS_TYPE, PUCHAR, ULONG, ULONG, ULONG);
+    using Get6Fn = ULONG(WINAPI *)(PMIB_TCP6ROW, TCP_ESTATS_TYPE, PUCHAR, ULONG, ULONG, PUCHAR, ULONG, ULONG, PUCHAR,
+                                   ULONG, ULONG);
+    using Set6Fn = ULONG(WINAPI *)(PMIB_TCP6ROW, TCP_ESTATS_TYPE, PUCHAR, ULONG, ULONG, ULONG);
+
+    static DWORD PortField(const uint8_t bytes[4])
+    {
+        DWORD value = 0;
+        std::memcpy(&value, bytes, 4);
+        return value;
+    }
+
+    static MIB_TCPROW Native4(const TableRow &row)
+    {
+        MIB_TCPROW native{};
+        native.dwState = static_cast<DWORD>(row.Rec.State);
+        std::memcpy(&native.dwLocalAddr, row.LocalAddr, 4);
+        native.dwLocalPort = PortField(row.LocalPort);
+        std::memcpy(&native.dwRemoteAddr, row.RemoteAddr, 4);
+        native.dwRemotePort = PortField(row.RemotePort);
+        return native;
+    }
+
+    static MIB_TCP6ROW Native6(const TableRow &row)
+    {
+        MIB_TCP6ROW native{};
+        native.State = static_cast<MIB_TCP_STATE>(row.Rec.State);
+        std::memcpy(&native.LocalAddr, row.LocalAddr, 16);
+        native.dwLocalScopeId = row.LocalScope;
+        native.dwLocalPort = PortField(row.LocalPort);
+        std::memcpy(&native.RemoteAddr, row.RemoteAddr, 16);
+        native.dwRemoteScopeId = row.RemoteScope;
+        native.dwRemotePort = PortField(row.RemotePort);
+        return native;
+    }
+
+    Get4Fn m_get = nullptr;
+    Set4Fn m_set = nullptr;
+    Get6Fn m_get6 = nullptr;
+    Set6Fn m_set6 = nullptr;
+};
+
+constexpr DWORD kListen = 2;  // MIB_TCP_STATE_LISTEN
+
 // The owner facts of one PID. Within one snapshot every endpoint of a PID
 // gets the same answers, so each PID is looked up once per snapshot; nothing
 // is kept from one snapshot to the next.
@@ -128,7 +256,7 @@ struct HandleCloser {
 
 class WindowsPlatform : public Platform {
 public:
-    void GetTcpUdpTable(TcpUdpTables &tables) override
+    void GetTcpUdpTable(TcpUdpTables &tables, const SnapshotOptions &options) override
     {
         // The process list is taken once, before either table: an endpoint
         // whose process started later gets an empty name.
@@ -137,19 +265,42 @@ public:
         OwnerLookups owners(processSnapshot);
 
         TcpUdpTables result;
-        auto tcp = ReadTcpRows();
-        result.TcpRecs.reserve(tcp.size());
-        for (auto &row : tcp) {
-            owners.Fill(row.Rec, row.OwnerPid);
-            result.TcpRecs.push_back(std::move(row.Rec));
+        const auto take = [&](std::vector<TableRow> rows, std::vector<File_Rec> &out, bool tcp, bool ipv6) {
+            out.reserve(rows.size());
+            for (auto &row : rows) {
+                owners.Fill(row.Rec, row.OwnerPid);
+                if (tcp && options.Traffic && static_cast<DWORD>(row.Rec.State) != kListen)
+                    row.Rec.Traffic = m_statistics.Read(row, ipv6);
+                out.push_back(std::move(row.Rec));
+            }
+        };
+        take(ReadTcpRows(), result.TcpRecs, true, false);
+        take(ReadUdpRows(), result.UdpRecs, false, false);
+        if (options.Ipv6) {
+            take(ReadTcp6Rows(), result.Tcp6Recs, true, true);
+            take(ReadUdp6Rows(), result.Udp6Recs, false, true);
         }
-        auto udp = ReadUdpRows();
-        result.UdpRecs.reserve(udp.size());
-        for (auto &row : udp) {
-            owners.Fill(row.Rec, row.OwnerPid);
-            result.UdpRecs.push_back(std::move(row.Rec));
-        }
+        result.TakenAtMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now().time_since_epoch())
+                               .count();
         tables = std::move(result);
+    }
+
+    // SetTcpEntry deletes the TCB of an IPv4 connection; Windows has no
+    // such call for IPv6.
+    CloseOutcome CloseConnection(const TcpConnection &connection) override
+    {
+        if (connection.Ipv6)
+            return {CloseResult::Ipv6NotSupported, 0};
+        uint8_t bytes[20];
+        if (!EncodeDeleteTcbRow(connection.LocalIp, connection.LocalPort, connection.RemoteIp, connection.RemotePort,
+                                bytes))
+            return {CloseResult::Failed, ERROR_INVALID_PARAMETER};
+        MIB_TCPROW row;
+        static_assert(sizeof(row) == sizeof(bytes));
+        std::memcpy(&row, bytes, sizeof(row));
+        const DWORD code = SetTcpEntry(&row);
+        return {DeleteTcbResult(code), static_cast<int>(code)};
     }
 
     bool EnableDebugPrivilege() override { return win::EnableDebugPrivilege(); }
@@ -211,6 +362,9 @@ public:
         FindClose(find);
         return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
+
+private:
+    ConnectionStatistics m_statistics;
 };
 
 std::string EncodeForSystem(std::string_view utf8)
@@ -229,7 +383,8 @@ std::unique_ptr<Platform> CreatePlatform()
 {
     // Records hold ANSI code page text, as the A functions give it; fixed
     // texts written in UTF-8 are converted on their way into a record, and
-    // record texts on their way out as UTF-8.
+    // record texts on their way out as UTF-8 (messages, exported files,
+    // quorvex-list, case-blind searches).
     SetSystemTextEncoder(&EncodeForSystem);
     SetSystemTextDecoder(&DecodeFromSystem);
     return std::make_unique<WindowsPlatform>();

@@ -107,6 +107,25 @@ TEST_F(AtomicFileTest, ReadOnlyFileOrDirectoryFailsCleanly)
     EXPECT_FALSE(IsWritableDirectory(m_dir));
 }
 
+TEST_F(AtomicFileTest, AFailureSaysWhy)
+{
+    const std::pair<std::string, const char *> cases[] = {
+        {m_dir + "/missing/list.csv", "No such file or directory"},
+        {m_path + "/list.csv", "Not a directory"},
+        {m_dir, "Is a directory"},
+    };
+    Put("[Set]\n");
+    for (const auto &[path, reason] : cases) {
+        std::string why;
+        EXPECT_FALSE(WriteFileAtomically(path, "x", why)) << path;
+        EXPECT_EQ(why, reason) << path;
+    }
+    chmod(m_dir.c_str(), 0555);
+    std::string why;
+    EXPECT_FALSE(WriteFileAtomically(m_dir + "/new.csv", "x", why));
+    EXPECT_EQ(why, "Permission denied");
+}
+
 TEST_F(AtomicFileTest, ALinkKeepsPointingAtTheReplacedFile)
 {
     const std::string real = m_dir + "/real.ini";

@@ -185,7 +185,7 @@ TEST_F(FakeProc, TableThatExistsButCannotBeReadIsAnError)
         << "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode\n"
            "   0: 0100007F:0050 00000000:0000 0A 00000000:00000000 00:00000000 00000000     0        0 4321 1\n";
     std::ofstream(m_root / "net" / "udp") << "";
-    LinuxSnapshot snapshot(SnapshotSources{false, m_root.string()});
+    LinuxSnapshot snapshot(SnapshotSources{false, m_root.string(), {}});
     TcpUdpTables tables;
     snapshot.Take(tables);
     ASSERT_EQ(tables.TcpRecs.size(), 1u);

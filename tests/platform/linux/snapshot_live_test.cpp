@@ -7,7 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/linux/linux_snapshot.h"
 #include "platform/linux/proc_net.h"
@@ -155,13 +158,13 @@ TEST_F(LiveSnapshot, NetlinkFindsOwnSockets)
     auto platform = CreatePlatform();
     TcpUdpTables tables;
     tables.TcpRecs.resize(3);  // replaced wholesale
-    platform->GetTcpUdpTable(tables);
+    platform->GetTcpUdpTable(tables, {});
     CheckTables(tables, true);
 }
 
 TEST_F(LiveSnapshot, ProcNetFallbackFindsOwnSockets)
 {
-    LinuxSnapshot snapshot(SnapshotSources{false, "/proc"});
+    LinuxSnapshot snapshot(SnapshotSources{false, "/proc", {}});
     TcpUdpTables tables;
     snapshot.Take(tables);
     // /proc/net does not say v6-only; the system default decides for the listener.
@@ -180,5 +183,137 @@ TEST(LinuxPlatform, FilesAndPaths)
     EXPECT_FALSE(platform->IsExistingFile(""));
     if (::geteuid() == 0) {
         EXPECT_TRUE(platform->EnableDebugPrivilege());
+    }
+}
+
+namespace {
+
+// A connected pair on the loopback address of `family` (an IPv6 listener is
+// v6-only); `ok` is false where the system has no such address.
+struct LoopbackPair {
+    std::unique_ptr<Fd> listener, client, server;
+    uint16_t listenPort = 0, clientPort = 0;
+    bool ok = false;
+
+    explicit LoopbackPair(int family)
+    {
+        sockaddr_in6 v6{};
+        v6.sin6_family = AF_INET6;
+        v6.sin6_addr = in6addr_loopback;
+        sockaddr_in v4{};
+        v4.sin_family = AF_INET;
+        v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        auto *address = family == AF_INET6 ? reinterpret_cast<sockaddr *>(&v6) : reinterpret_cast<sockaddr *>(&v4);
+        const socklen_t length = family == AF_INET6 ? sizeof(v6) : sizeof(v4);
+        listener = std::make_unique<Fd>(::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const int on = 1;
+        if (family == AF_INET6)
+            ::setsockopt(listener->get(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof(on));
+        if (::bind(listener->get(), address, length) != 0 || ::listen(listener->get(), 8) != 0)
+            return;
+        listenPort = LocalPort(listener->get());
+        v6.sin6_port = v4.sin_port = htons(listenPort);
+        client = std::make_unique<Fd>(::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        ok = ::connect(client->get(), address, length) == 0;
+        clientPort = LocalPort(client->get());
+        server = std::make_unique<Fd>(::accept4(listener->get(), nullptr, nullptr, SOCK_CLOEXEC));
+    }
+};
+
+}  // namespace
+
+TEST(LiveSnapshotIpv6, OwnSocketsOnLoopbackOnlyWhenAsked)
+{
+    LoopbackPair own(AF_INET6);
+    if (!own.ok)
+        GTEST_SKIP() << "no IPv6 loopback here";
+    Fd udp(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    ASSERT_EQ(::bind(udp.get(), reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+
+    auto platform = CreatePlatform();
+    TcpUdpTables tables;
+    platform->GetTcpUdpTable(tables, {});
+    EXPECT_TRUE(tables.Tcp6Recs.empty() && tables.Udp6Recs.empty());
+    EXPECT_EQ(Find(tables.TcpRecs, "::1", own.clientPort), nullptr);
+
+    platform->GetTcpUdpTable(tables, {true, false});
+    const File_Rec *listener = Find(tables.Tcp6Recs, "::1", own.listenPort, "::", 0);
+    const File_Rec *client = Find(tables.Tcp6Recs, "::1", own.clientPort, "::1", own.listenPort);
+    const File_Rec *server = Find(tables.Tcp6Recs, "::1", own.listenPort, "::1", own.clientPort);
+    const File_Rec *datagram = Find(tables.Udp6Recs, "::1", LocalPort(udp.get()));
+    for (const File_Rec *rec : {listener, client, server, datagram}) {
+        ASSERT_NE(rec, nullptr);
+        EXPECT_EQ(rec->Pid, std::to_string(::getpid()));
+        EXPECT_FALSE(rec->Traffic.has_value());
+    }
+    EXPECT_EQ(listener->State, 2);
+    EXPECT_EQ(client->State, 5);
+}
+
+TEST(LiveSnapshotTraffic, CountersMoveByWhatTheTestSends)
+{
+    LoopbackPair own(AF_INET);
+    ASSERT_TRUE(own.ok);
+    auto platform = CreatePlatform();
+    const auto counters = [&](uint16_t localPort, uint16_t remotePort) {
+        TcpUdpTables tables;
+        platform->GetTcpUdpTable(tables, {false, true});
+        const File_Rec *rec = Find(tables.TcpRecs, "127.0.0.1", localPort, "127.0.0.1", remotePort);
+        return rec ? rec->Traffic : std::nullopt;
+    };
+    const auto clientBefore = counters(own.clientPort, own.listenPort);
+    const auto serverBefore = counters(own.listenPort, own.clientPort);
+    ASSERT_TRUE(clientBefore && serverBefore);
+    constexpr size_t kBytes = 12345;
+    std::vector<char> data(kBytes, 'q');
+    ASSERT_EQ(::send(own.client->get(), data.data(), kBytes, 0), static_cast<ssize_t>(kBytes));
+    for (size_t got = 0; got < kBytes;) {
+        const ssize_t n = ::recv(own.server->get(), data.data(), kBytes - got, 0);
+        ASSERT_GT(n, 0);
+        got += static_cast<size_t>(n);
+    }
+    const auto serverAfter = counters(own.listenPort, own.clientPort);
+    ASSERT_TRUE(serverAfter);
+    EXPECT_EQ(serverAfter->Received - serverBefore->Received, kBytes);
+    EXPECT_EQ(serverAfter->Sent, serverBefore->Sent);
+    // The sender counts what the peer acknowledged, which a delayed ACK may
+    // hold back for a moment.
+    std::optional<TrafficCounters> clientAfter;
+    for (int tries = 0; tries < 100 && !(clientAfter && clientAfter->Sent - clientBefore->Sent == kBytes); ++tries) {
+        ::usleep(tries == 0 ? 0 : 10000);
+        clientAfter = counters(own.clientPort, own.listenPort);
+    }
+    ASSERT_TRUE(clientAfter);
+    EXPECT_EQ(clientAfter->Sent - clientBefore->Sent, kBytes);
+}
+
+TEST(LiveClose, PeerOfAClosedConnectionIsReset)
+{
+    auto platform = CreatePlatform();
+    for (const int family : {AF_INET, AF_INET6}) {
+        SCOPED_TRACE(family == AF_INET6 ? "IPv6" : "IPv4");
+        LoopbackPair own(family);
+        if (!own.ok)
+            continue;  // no IPv6 loopback
+        TcpUdpTables tables;
+        platform->GetTcpUdpTable(tables, {true, false});
+        const bool v6 = family == AF_INET6;
+        const char *loopback = v6 ? "::1" : "127.0.0.1";
+        const File_Rec *rec =
+            Find(v6 ? tables.Tcp6Recs : tables.TcpRecs, loopback, own.clientPort, loopback, own.listenPort);
+        ASSERT_NE(rec, nullptr);
+        const TcpConnection connection{v6, rec->LocalIp, rec->LocalPort, rec->RemoteIp, rec->RemotePort, rec->Socket};
+        const CloseOutcome outcome = platform->CloseConnection(connection);
+        if (outcome.Result == CloseResult::NotPermitted)
+            GTEST_SKIP() << "closing a connection takes CAP_NET_ADMIN";
+        ASSERT_EQ(outcome.Result, CloseResult::Closed) << "error " << outcome.Error;
+        char byte;
+        errno = 0;
+        EXPECT_EQ(::recv(own.server->get(), &byte, 1, 0), -1);
+        EXPECT_EQ(errno, ECONNRESET);
+        EXPECT_EQ(platform->CloseConnection(connection).Result, CloseResult::Gone);
     }
 }

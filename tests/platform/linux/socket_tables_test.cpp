@@ -310,3 +310,32 @@ TEST(SocketTables, SockstatFigures)
         EXPECT_EQ(SockstatValue(sockstat, c.protocol, c.field), c.value) << c.protocol << ' ' << c.field;
     EXPECT_EQ(SockstatValue("", "TCP", "inuse"), std::nullopt);
 }
+
+TEST(SocketTables, Ipv6OnlySocketsGoToTheirOwnRecordsWhenAsked)
+{
+    // The v6-only listener, the pure IPv6 pair with its listener, and the
+    // v6-only and ::1 UDP sockets; the dual-stack and mapped ones stay IPv4
+    // records, once.
+    auto records6 = [](const char *name, bool tcp) {
+        OwnerTable owners;
+        std::unordered_map<uint32_t, VersionStrings> versions;
+        std::vector<File_Rec> recs4, recs6;
+        RecordOptions extra;
+        extra.Ipv6Out = &recs6;
+        AppendRecords(ParseDiag(name), tcp, false, owners, nullptr, versions, recs4, extra);
+        std::vector<std::string> shown;
+        for (const File_Rec &r : recs6) {
+            if (r.LocalPort.compare(0, 3, "410") == 0)
+                shown.push_back(std::to_string(r.State) + " [" + r.LocalIp + "]:" + r.LocalPort + " [" + r.RemoteIp
+                                + "]:" + r.RemotePort);
+        }
+        std::sort(shown.begin(), shown.end());
+        return std::make_pair(shown, recs4.size());
+    };
+    const auto [tcp6, tcp4Count] = records6("diag_tcp6.bin", true);
+    EXPECT_EQ(tcp6, (std::vector<std::string>{"2 [::1]:41004 [::]:0", "2 [::]:41003 [::]:0",
+                                              "5 [::1]:41004 [::1]:41014", "5 [::1]:41014 [::1]:41004"}));
+    EXPECT_EQ(tcp4Count, Records(ParseDiag("diag_tcp6.bin"), true).size());
+    const auto [udp6, udp4Count] = records6("diag_udp6.bin", false);
+    EXPECT_EQ(udp6, (std::vector<std::string>{"0 [::1]:41026 []:", "0 [::]:41024 []:"}));
+}

@@ -43,7 +43,7 @@ TEST_P(TerminateLinuxProcessTest, EndsTheListedChildWithSigkill)
         if (checkStartTime) {
             ASSERT_NE(start, 0u);
         }
-        EXPECT_TRUE(TerminateLinuxProcess(static_cast<uint32_t>(child), start));
+        EXPECT_EQ(TerminateLinuxProcess(static_cast<uint32_t>(child), start), TerminateOutcome::Ended);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFSIGNALED(status));
@@ -56,7 +56,7 @@ TEST_P(TerminateLinuxProcessTest, StartTimeMismatchRefusesAndLeavesTheChildAlive
     const pid_t child = StartSleeper();
     ASSERT_GT(child, 0);
     const uint64_t start = LinuxProcessStartTime(child);
-    EXPECT_FALSE(TerminateLinuxProcess(static_cast<uint32_t>(child), start + 1));
+    EXPECT_EQ(TerminateLinuxProcess(static_cast<uint32_t>(child), start + 1), TerminateOutcome::Gone);
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "the child must still run";
     kill(child, SIGKILL);
@@ -71,10 +71,10 @@ TEST_P(TerminateLinuxProcessTest, GoneOrInvalidPidRefuses)
     ASSERT_GT(child, 0);
     int status = 0;
     waitpid(child, &status, 0);  // reaped: the PID names nothing now
-    EXPECT_FALSE(TerminateLinuxProcess(static_cast<uint32_t>(child), 0));
+    EXPECT_EQ(TerminateLinuxProcess(static_cast<uint32_t>(child), 0), TerminateOutcome::Gone);
     EXPECT_EQ(LinuxProcessStartTime(static_cast<uint32_t>(child)), 0u);
-    EXPECT_FALSE(TerminateLinuxProcess(0, 0));
-    EXPECT_FALSE(TerminateLinuxProcess(0xFFFFFFFFu, 0));
+    EXPECT_EQ(TerminateLinuxProcess(0, 0), TerminateOutcome::Gone);
+    EXPECT_EQ(TerminateLinuxProcess(0xFFFFFFFFu, 0), TerminateOutcome::Gone);
 }
 
 }  // namespace

@@ -104,6 +104,19 @@ TEST_F(AtomicFileTest, AFailureAtAnyStepLeavesTheOldFileIntact)
     }
 }
 
+TEST_F(AtomicFileTest, AFailureSaysWhy)
+{
+    Put("[Set]\r\n", FILE_ATTRIBUTE_READONLY);
+    std::string why;
+    EXPECT_FALSE(WriteFileAtomically(m_path, "x", why));
+    EXPECT_FALSE(why.empty());
+    EXPECT_NE(why.back(), '\n');
+    why.clear();
+    EXPECT_FALSE(WriteFileAtomically(m_dir + "\\missing\\list.csv", "x", why));
+    EXPECT_FALSE(why.empty());
+    EXPECT_TRUE(WriteFileAtomically(m_dir + "\\list.csv", "x", why));
+}
+
 TEST_F(AtomicFileTest, ReadOnlyFileFailsTheSettingCleanly)
 {
     Put("[Set]\r\n", FILE_ATTRIBUTE_READONLY);

@@ -93,7 +93,7 @@ TEST(WindowsSnapshot, ContainsOwnLoopbackSockets)
     const uint16_t udpPort = BoundPort(udp);
 
     TcpUdpTables tables;
-    CreatePlatform()->GetTcpUdpTable(tables);
+    CreatePlatform()->GetTcpUdpTable(tables, {});
 
     EXPECT_NE(FindRec(tables.TcpRecs, listenPort, 2), nullptr) << "listener on port " << listenPort;
     const File_Rec *outgoing = FindRec(tables.TcpRecs, clientPort, 5, std::to_string(listenPort));
@@ -192,6 +192,9 @@ TEST(WindowsText, FixedTextsEnterRecordsInTheAnsiCodePage)
     EXPECT_EQ(SystemText("网络连接"), kDescriptionGbk);
     EXPECT_EQ(SystemText("LISTENING 80"), "LISTENING 80");
     EXPECT_EQ(SystemText(""), "");
+    // And back, for exported files and case-blind searches.
+    EXPECT_EQ(Utf8FromSystemText(kDescriptionGbk), "网络连接");
+    EXPECT_EQ(Utf8FromSystemText("TCP"), "TCP");
 }
 
 // quorvex-list writes UTF-8: a GBK name is converted, not shown as U+FFFD
@@ -275,4 +278,121 @@ TEST(WindowsPlatform, TerminateChecksTheCreationTime)
     CloseHandle(child.hProcess);
 
     EXPECT_FALSE(platform->TerminateProcess(0xFFFFFFF0u, 0));
+}
+
+namespace {
+
+bool UnderWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// A socket of `type` bound to [::1]; its port in `port`.
+SOCKET BoundLoopback6(int type, uint16_t &port)
+{
+    SOCKET s = socket(AF_INET6, type, type == SOCK_STREAM ? IPPROTO_TCP : IPPROTO_UDP);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    int length = sizeof address;
+    if (s == INVALID_SOCKET || bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || getsockname(s, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return INVALID_SOCKET;
+    port = ntohs(address.sin6_port);
+    return s;
+}
+
+const File_Rec *FindRec6(const std::vector<File_Rec> &recs, uint16_t localPort, const std::string &remotePort = {})
+{
+    for (const auto &rec : recs) {
+        if (rec.LocalIp == "::1" && rec.LocalPort == std::to_string(localPort)
+            && (remotePort.empty() || rec.RemotePort == remotePort))
+            return &rec;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(WindowsSnapshot, Ipv6LoopbackSocketsOnlyWhenAsked)
+{
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    uint16_t listenPort = 0, clientPort = 0, udpPort = 0;
+    SOCKET listener = BoundLoopback6(SOCK_STREAM, listenPort);
+    if (listener == INVALID_SOCKET)
+        GTEST_SKIP() << "no IPv6 loopback here";
+    ASSERT_EQ(listen(listener, 1), 0);
+    SOCKET client = BoundLoopback6(SOCK_STREAM, clientPort);
+    sockaddr_in6 target{};
+    target.sin6_family = AF_INET6;
+    target.sin6_addr = in6addr_loopback;
+    target.sin6_port = htons(listenPort);
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&target), sizeof target), 0);
+    SOCKET accepted = accept(listener, nullptr, nullptr);
+    SOCKET udp = BoundLoopback6(SOCK_DGRAM, udpPort);
+
+    auto platform = CreatePlatform();
+    TcpUdpTables tables;
+    platform->GetTcpUdpTable(tables, {});
+    EXPECT_TRUE(tables.Tcp6Recs.empty() && tables.Udp6Recs.empty());
+    platform->GetTcpUdpTable(tables, {true, true});
+    const File_Rec *listening = FindRec6(tables.Tcp6Recs, listenPort, "0");
+    const File_Rec *outgoing = FindRec6(tables.Tcp6Recs, clientPort, std::to_string(listenPort));
+    ASSERT_NE(listening, nullptr) << "listener on [::1]:" << listenPort;
+    ASSERT_NE(outgoing, nullptr) << "connection from [::1]:" << clientPort;
+    EXPECT_EQ(listening->State, 2);
+    EXPECT_EQ(listening->RemoteIp, "::");
+    EXPECT_EQ(outgoing->State, 5);
+    EXPECT_NE(FindRec6(tables.Udp6Recs, udpPort), nullptr) << "UDP on [::1]:" << udpPort;
+    // Wine knows no owners of IPv6 sockets (PID 0) and has no per-connection
+    // statistics (no counters, and no failure for it).
+    EXPECT_TRUE(outgoing->Pid == std::to_string(GetCurrentProcessId()) || (UnderWine() && outgoing->Pid == "0"))
+        << outgoing->Pid;
+    if (UnderWine()) {
+        EXPECT_FALSE(outgoing->Traffic.has_value());
+    }
+    for (SOCKET s : {udp, accepted, client, listener})
+        closesocket(s);
+    WSACleanup();
+}
+
+TEST(WindowsClose, Ipv6IsRefusedAndIpv4GoesToTheSystem)
+{
+    auto platform = CreatePlatform();
+    EXPECT_EQ(platform->CloseConnection({true, "::1", "5000", "::1", "5001", {}}).Result,
+              CloseResult::Ipv6NotSupported);
+
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    SOCKET listener = BoundLoopbackSocket(SOCK_STREAM);
+    ASSERT_EQ(listen(listener, 1), 0);
+    SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    target.sin_port = htons(BoundPort(listener));
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&target), sizeof target), 0);
+    SOCKET accepted = accept(listener, nullptr, nullptr);
+    const CloseOutcome outcome = platform->CloseConnection(
+        {false, "127.0.0.1", std::to_string(BoundPort(client)), "127.0.0.1", std::to_string(BoundPort(listener)), {}});
+    // Without administrator rights Windows refuses; Wine's SetTcpEntry says
+    // yes and does nothing, so only Windows is held to the reset.
+    if (outcome.Result == CloseResult::Closed && !UnderWine()) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(accepted, &readable);
+        timeval wait{5, 0};
+        ASSERT_EQ(select(0, &readable, nullptr, nullptr, &wait), 1);
+        char byte;
+        EXPECT_EQ(recv(accepted, &byte, 1, 0), SOCKET_ERROR);
+        EXPECT_EQ(WSAGetLastError(), WSAECONNRESET);
+    } else {
+        EXPECT_TRUE(outcome.Result == CloseResult::NotPermitted || outcome.Result == CloseResult::Closed)
+            << static_cast<int>(outcome.Result) << " error " << outcome.Error;
+    }
+    for (SOCKET s : {accepted, client, listener})
+        closesocket(s);
+    WSACleanup();
 }
