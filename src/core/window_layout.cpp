@@ -1,5 +1,6 @@
 #include "core/window_layout.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quorvex::layout {
@@ -18,6 +19,14 @@ const InfoPlace &PlaceOf(InfoControl id)
         if (place.Id == id)
             return place;
     return ProcInfoControls[0];  // every id has its entry; unreachable
+}
+
+Span FilterFieldSpan(int barWidth, int sentenceRight, int dpi)
+{
+    const int right = barWidth - Scale(PlaceOf(BarControl::BTNOptions).Left + FilterFieldGapRight, dpi);
+    const int room = right - (sentenceRight + Scale(FilterFieldGapLeft, dpi));
+    const int width = std::clamp(room, Scale(FilterFieldMinWidth, dpi), Scale(FilterFieldMaxWidth, dpi));
+    return {right - width, width};
 }
 
 int Scale(int length, int dpi)

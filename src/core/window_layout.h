@@ -62,6 +62,7 @@ enum class Bar { Top, Bottom };
 /// line of the top bar runs from the left edge, each label as wide as its
 /// text and centred in the bar).
 enum class BarControl {
+    BTNOptions,
     BTNHelp,
     BTNUpdate,
     BTNHomePage,
@@ -87,6 +88,9 @@ struct ControlPlace {
 };
 
 inline constexpr ControlPlace BarControls[] = {
+    // The view options' menu button, in the top bar's free room just left
+    // of the help button.
+    {BarControl::BTNOptions, "BTNOptions", Bar::Top, true, 310, 1, 60, 32},
     {BarControl::BTNHelp, "BTNHelp", Bar::Top, true, 246, 1, 74, 32},
     {BarControl::BTNUpdate, "BTNUpdate", Bar::Top, true, 172, 1, 86, 32},
     {BarControl::BTNHomePage, "BTNHomePage", Bar::Top, true, 86, 1, 86, 32},
@@ -103,6 +107,26 @@ inline constexpr ControlPlace BarControls[] = {
     // As wide and high as its text, centred in the bar.
     {BarControl::RzURLLabel1, "RzURLLabel1", Bar::Bottom, false, 984, 0, 0, 0},
 };
+
+// The filter field (Ctrl+F), hidden until asked for: in the top bar's free
+// room, ending FilterFieldGapRight before the options button and starting
+// no nearer than FilterFieldGapLeft to the end of the counters' sentence;
+// as wide as that room up to its widest, never narrower than its narrowest.
+// Its count ("12 / 340") sits inside it at its right end, in grey.
+inline constexpr int FilterFieldHeight = 22;
+inline constexpr int FilterFieldMinWidth = 60;
+inline constexpr int FilterFieldMaxWidth = 220;
+inline constexpr int FilterFieldGapLeft = 6;
+inline constexpr int FilterFieldGapRight = 4;
+inline constexpr Rgb FilterCountColour{110, 110, 110};
+
+struct Span {
+    int Left, Width;
+};
+/// The filter field's left edge and width in a top bar `barWidth` wide
+/// whose counters' sentence ends at `sentenceRight`, all in pixels on a
+/// screen of `dpi` dots per inch.
+Span FilterFieldSpan(int barWidth, int sentenceRight, int dpi);
 
 // The process details dialog: client area, colours, and its controls' places.
 inline constexpr int ProcInfoWidth = 425;

@@ -219,12 +219,16 @@ void MainWindow::BuildTopBar(QWidget *bar)
     row->addWidget(TextLabel(texts::CountersAfter, bar));
     // The filter field, when shown, takes the free room up to its widest and
     // leaves the rest to the spacer; the sentence never gives way to it.
-    row->addSpacing(6);
+    // The options button keeps its distance to the help button (both places
+    // count from the bar's right edge).
+    const layout::ControlPlace &optionsPlace = layout::PlaceOf(BarControl::BTNOptions);
+    const int optionsGap = optionsPlace.Left - optionsPlace.Width - layout::PlaceOf(BarControl::BTNHelp).Left;
+    row->addSpacing(layout::FilterFieldGapLeft);
     row->addStretch(0);
     row->addWidget(BuildFilterField(bar), 1);
-    row->addSpacing(4);
+    row->addSpacing(layout::FilterFieldGapRight);
     row->addWidget(BuildOptionsButton(bar));
-    row->addSpacing(4);
+    row->addSpacing(optionsGap);
     row->addWidget(help);
     row->addWidget(update);
     row->addWidget(home);
@@ -241,7 +245,7 @@ QPushButton *MainWindow::BuildOptionsButton(QWidget *bar)
     // The view options beyond the bottom bar's boxes live in the top bar's
     // free room, as checkable items of one menu.
     auto *button = Button("BTNOptions", texts::OptionsButton, bar);
-    button->setFixedSize(60, 32);
+    button->setFixedSize(PlaceRect(BarControl::BTNOptions).size());
     button->setToolTip(FromFixedText(texts::OptionsToolTip));
     auto *menu = new QMenu(button);
     for (const CheckBox option : ViewOptions) {
@@ -262,9 +266,9 @@ QLineEdit *MainWindow::BuildFilterField(QWidget *bar)
     // Ctrl+F. The count of rows shown sits inside it, at its right end.
     m_filterEdit = new QLineEdit(bar);
     m_filterEdit->setObjectName(QStringLiteral("EFilter"));
-    m_filterEdit->setFixedHeight(22);
-    m_filterEdit->setMinimumWidth(60);
-    m_filterEdit->setMaximumWidth(220);
+    m_filterEdit->setFixedHeight(layout::FilterFieldHeight);
+    m_filterEdit->setMinimumWidth(layout::FilterFieldMinWidth);
+    m_filterEdit->setMaximumWidth(layout::FilterFieldMaxWidth);
     m_filterEdit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_filterEdit->setPlaceholderText(FromFixedText(texts::FilterPlaceholder));
     m_filterEdit->setToolTip(FromFixedText(texts::FilterToolTip));
@@ -273,7 +277,7 @@ QLineEdit *MainWindow::BuildFilterField(QWidget *bar)
     m_filterCount->setObjectName(QStringLiteral("LabFilterCount"));
     m_filterCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QPalette palette = m_filterCount->palette();
-    palette.setColor(QPalette::WindowText, QColor(110, 110, 110));
+    palette.setColor(QPalette::WindowText, Colour(layout::FilterCountColour));
     m_filterCount->setPalette(palette);
     m_filterCount->hide();
     auto *inside = new QHBoxLayout(m_filterEdit);
