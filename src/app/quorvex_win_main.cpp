@@ -42,7 +42,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab, the arrow keys and the access keys among the bars' controls.
+        // The window's own keys first (Ctrl+F, Ctrl+S, Escape); then Tab, the
+        // arrow keys and the access keys among the bars' controls.
+        if (frame.TranslateKey(message))
+            continue;
         if (frame.Handle() && IsDialogMessageW(frame.Handle(), &message))
             continue;
         TranslateMessage(&message);

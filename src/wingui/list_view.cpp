@@ -856,8 +856,17 @@ void ConnectionListView::OnDrawItem(const DRAWITEMSTRUCT &item)
         m_paintedSelected = -1;
 
     // Green with a border of the same green, focused or not; the text in
-    // the highlight-text colour only while the list has the focus.
-    HBRUSH background = CreateSolidBrush(selected ? win::ColourRef(layout::SelectedRowColour) : RGB(255, 255, 255));
+    // the highlight-text colour only while the list has the focus. A row
+    // the latest refresh added or would have deleted shows it, unless it
+    // is selected.
+    COLORREF colour = RGB(255, 255, 255);
+    if (selected) {
+        colour = win::ColourRef(layout::SelectedRowColour);
+    } else if (const RowChange change = m_rows.Change(row); change != RowChange::None) {
+        const Rgb rgb = change == RowChange::Added ? AddedRowColour : LeavingRowColour;
+        colour = RGB(rgb.Red, rgb.Green, rgb.Blue);
+    }
+    HBRUSH background = CreateSolidBrush(colour);
     FillRect(dc, &rowRect, background);
     DeleteObject(background);
     const bool focused = GetFocus() == m_list;
@@ -887,7 +896,9 @@ void ConnectionListView::OnDrawItem(const DRAWITEMSTRUCT &item)
         if (!value.empty())
             DrawTextW(dc, value.c_str(), static_cast<int>(value.size()), &text,
                       DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS |
-                          (IsFixed(column) ? DT_CENTER : DT_LEFT));
+                          (IsFixed(column)                     ? DT_CENTER
+                           : GetColumnInfo(column).AlignRight ? DT_RIGHT
+                                                               : DT_LEFT));
         if (column == ColManage && m_manage) {
             // Drawn after the cell, opaque, over the selection's green.
             HDC source = CreateCompatibleDC(dc);

@@ -1,6 +1,9 @@
 #include "wingui/main_frame.h"
 
+#include <algorithm>
 #include <string>
+
+#include <commdlg.h>
 
 #include <windowsx.h>
 #include <commctrl.h>
@@ -9,7 +12,9 @@
 #include "core/columns.h"
 #include "core/fixed_texts.h"
 #include "core/image_list_ex.h"
+#include "core/list_export.h"
 #include "core/process_commands.h"
+#include "platform/atomic_file.h"
 #include "wingui/accessibility.h"
 #include "wingui/proc_info_dialog.h"
 #include "wingui/resource_ids.h"
@@ -25,10 +30,14 @@ using layout::BarControl;
 
 constexpr wchar_t WindowClass[] = L"QuorvexMainWindow";
 constexpr int ListId = 1200;
+constexpr int FilterId = 1300;
+constexpr int FilterCountId = 1301;
 constexpr int CounterLineId = 1100;
 constexpr int ControlIdBase = 1000;
 constexpr UINT_PTR RefreshTimerId = 1;
 constexpr UINT MenuIdBase = 100;
+constexpr UINT OptionMenuIdBase = 200;
+constexpr int FilterCountPadding = 4;  // between the count and the field's right edge, at 96 dpi
 
 int ControlIndex(BarControl control)
 {
@@ -42,6 +51,7 @@ int ControlIndex(BarControl control)
 const char *ControlText(BarControl control)
 {
     switch (control) {
+    case BarControl::BTNOptions: return texts::OptionsButton;
     case BarControl::BTNHelp: return texts::HelpButton;
     case BarControl::BTNUpdate: return texts::UpdateButton;
     case BarControl::BTNHomePage: return texts::HomePageButton;
@@ -82,6 +92,7 @@ BarControl BoxControl(CheckBox box)
 bool IsButton(BarControl control)
 {
     switch (control) {
+    case BarControl::BTNOptions:
     case BarControl::BTNHelp:
     case BarControl::BTNUpdate:
     case BarControl::BTNHomePage:
@@ -127,19 +138,29 @@ UINT MainFrame::MenuId(RowCommand command)
     return MenuIdBase + static_cast<UINT>(command);
 }
 
+UINT MainFrame::OptionMenuId(CheckBox option)
+{
+    return OptionMenuIdBase + static_cast<UINT>(option);
+}
+
 MainFrame::MainFrame(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options)
     : m_controller(platform, m_list, *this, prompts, shell, std::move(options)),
       m_window(m_list, m_controller, *this), m_view(m_window.Rows(), m_window), m_shell(shell)
 {
     m_controller.Hooks.CreateIconCaches = [this] { CreateIconCaches(); };
+    m_window.SetToolsPort(this);
+    m_window.SetExportWriter([](const std::string &path, std::string_view data, std::string &why) {
+        return WriteFileAtomically(path, data, why);
+    });
 }
 
 MainFrame::~MainFrame()
 {
     if (m_hwnd && IsWindow(m_hwnd))
         DestroyWindow(m_hwnd);
-    if (m_rowMenu)
-        DestroyMenu(m_rowMenu);
+    for (HMENU menu : {m_rowMenu, m_optionsMenu})
+        if (menu)
+            DestroyMenu(menu);
     for (HGDIOBJ object : {static_cast<HGDIOBJ>(m_font), static_cast<HGDIOBJ>(m_boldFont),
                            static_cast<HGDIOBJ>(m_linkFont), static_cast<HGDIOBJ>(m_barBrush),
                            static_cast<HGDIOBJ>(m_manage)})
@@ -257,6 +278,8 @@ void MainFrame::CreateControls()
     win::SetAccessibleName(ControlHandle(BarControl::RzURLLabel1), win::WideFromUtf8(texts::ContactAddress),
                            ROLE_SYSTEM_LINK);
 
+    CreateFilterField();
+
     // The list comes after the bars in the tab order, as it lies between them.
     m_view.Create(m_hwnd, ListId, m_dpi);
     win::SetAccessibleName(m_view.Handle(), win::WideFromUtf8(texts::ListAccessibleName));
@@ -266,9 +289,60 @@ void MainFrame::CreateControls()
         if (item.Separator) {
             AppendMenuW(m_rowMenu, MF_SEPARATOR, 0, nullptr);
         } else {
-            const std::wstring caption = win::WideFromUtf8(item.Caption);
+            std::wstring caption = win::WideFromUtf8(item.Caption);
+            if (item.Key)
+                caption += L"\t" + win::WideFromUtf8(item.Key);
             AppendMenuW(m_rowMenu, MF_STRING, MenuId(item.Command), caption.c_str());
         }
+    }
+    m_optionsMenu = CreatePopupMenu();
+    for (const CheckBox option : ViewOptions) {
+        const std::wstring caption = win::WideFromUtf8(OptionCaption(option));
+        AppendMenuW(m_optionsMenu, MF_STRING | (m_controller.IsChecked(option) ? MF_CHECKED : MF_UNCHECKED),
+                    OptionMenuId(option), caption.c_str());
+    }
+    CreateTooltips();
+}
+
+void MainFrame::CreateFilterField()
+{
+    // Hidden until Ctrl+F. The count lies over the field's right end, above
+    // it in the z-order; the field leaves it alone (WS_CLIPSIBLINGS) and
+    // keeps its text short of it (its right margin).
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    m_filter = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_TABSTOP | WS_BORDER | WS_CLIPSIBLINGS | ES_AUTOHSCROLL,
+                               0, 0, 0, 0, m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(FilterId)), instance,
+                               nullptr);
+    m_filterCount = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 0, 0,
+                                    m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(FilterCountId)), instance,
+                                    nullptr);
+    for (HWND control : {m_filter, m_filterCount})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    SendMessageW(m_filter, EM_SETCUEBANNER, FALSE,
+                 reinterpret_cast<LPARAM>(win::WideFromUtf8(texts::FilterPlaceholder).c_str()));
+    win::SetAccessibleName(m_filter, win::WideFromUtf8(texts::FilterPlaceholder));
+}
+
+void MainFrame::CreateTooltips()
+{
+    m_tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!m_tips)
+        return;
+    SendMessageW(m_tips, TTM_SETMAXTIPWIDTH, 0, 400);
+    const std::pair<HWND, const char *> tips[] = {{ControlHandle(BarControl::BTNOptions), texts::OptionsToolTip},
+                                                  {m_filter, texts::FilterToolTip}};
+    for (const auto &[control, text] : tips) {
+        // The control copies the text.
+        std::wstring wide = win::WideFromUtf8(text);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_hwnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = wide.data();
+        SendMessageW(m_tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
@@ -300,7 +374,9 @@ void MainFrame::Layout()
         SetWindowPos(m_controls[i], nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetWindowPos(m_view.Handle(), nullptr, 0, top, width, std::max(0, bottomBar - top), SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(m_hwnd, nullptr, TRUE);
+    // The controls that moved with the right edge are drawn anew, not from
+    // bits copied from their old places.
+    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainFrame::LayoutCounters()
@@ -315,6 +391,32 @@ void MainFrame::LayoutCounters()
                      SWP_NOZORDER | SWP_NOACTIVATE);
         x += size.cx;
     }
+    m_sentenceRight = x;
+    LayoutFilterField();
+}
+
+void MainFrame::LayoutFilterField()
+{
+    if (!m_filter)
+        return;
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    const layout::Span span = layout::FilterFieldSpan(client.right, m_sentenceRight, m_dpi);
+    const int height = layout::Scale(layout::FilterFieldHeight, m_dpi);
+    const int top = (layout::Scale(layout::TopBarHeight, m_dpi) - height) / 2;
+    SetWindowPos(m_filter, nullptr, span.Left, top, span.Width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // The count inside the field's border, at its right end.
+    const std::wstring count = win::WindowText(m_filterCount);
+    const int padding = layout::Scale(FilterCountPadding, m_dpi);
+    const int width = count.empty() ? 0 : win::TextExtent(m_font, count).cx;
+    RECT inside;
+    GetClientRect(m_filter, &inside);
+    MapWindowPoints(m_filter, m_hwnd, reinterpret_cast<POINT *>(&inside), 2);
+    SetWindowPos(m_filterCount, HWND_TOP, inside.right - padding - width, inside.top, width,
+                 inside.bottom - inside.top, SWP_NOACTIVATE);
+    SendMessageW(m_filter, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, width ? width + 2 * padding : 0));
+    ShowWindow(m_filterCount, width && IsWindowVisible(m_filter) ? SW_SHOWNA : SW_HIDE);
 }
 
 void MainFrame::CreateIconCaches()
@@ -364,6 +466,14 @@ LRESULT MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     }
     case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == m_filterCount) {
+            // Inside the field: its white, the count in grey.
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, win::ColourRef(layout::FilterCountColour));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        [[fallthrough]];
     case WM_CTLCOLORBTN:
         return OnColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR:
@@ -473,6 +583,12 @@ LRESULT MainFrame::OnColour(HDC dc, HWND control)
 
 void MainFrame::OnCommand(int id, int code, HWND control)
 {
+    if (id == FilterId) {
+        // Only the user's edits: the field's text set by the program is not one.
+        if (code == EN_CHANGE && !m_settingFilter)
+            m_window.FilterEdited(win::AnsiFromWide(win::WindowText(m_filter)));
+        return;
+    }
     const int index = id - ControlIdBase;
     if (!control || index < 0 || index >= static_cast<int>(std::size(layout::BarControls)))
         return;
@@ -499,12 +615,60 @@ void MainFrame::OnCommand(int id, int code, HWND control)
     if (code != BN_CLICKED)
         return;
     switch (which) {
+    case BarControl::BTNOptions: OpenOptionsMenu(); break;
     case BarControl::BTNHelp: Run([this] { m_controller.BTNHelpClick(); }); break;
     case BarControl::BTNUpdate: Run([this] { m_controller.BTNUpdateClick(); }); break;
     case BarControl::BTNHomePage: Run([this] { m_controller.BTNHomePageClick(); }); break;
     case BarControl::BTNRefresh: Run([this] { m_controller.BTNRefreshClick(); }); break;
     case BarControl::BTNEndPro: Run([this] { m_controller.BTNEndProClick(); }); break;
     default: break;
+    }
+}
+
+bool MainFrame::TranslateKey(const MSG &message)
+{
+    if (message.message != WM_KEYDOWN || !m_hwnd || (message.hwnd != m_hwnd && !IsChild(m_hwnd, message.hwnd)))
+        return false;
+    const bool control = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_SHIFT) >= 0;
+    if (control && message.wParam == 'F') {
+        m_window.FilterKey();
+        return true;
+    }
+    if (control && message.wParam == 'S') {
+        m_window.ExportList();
+        return true;
+    }
+    if (message.wParam == VK_ESCAPE && m_window.FilterFieldShown()) {
+        m_window.FilterEscape();
+        return true;
+    }
+    return false;
+}
+
+UINT MainFrame::TrackPopup(HMENU menu, POINT at)
+{
+    if (TrackMenu)
+        return TrackMenu(menu, at);
+    // The menu closes on a click elsewhere only when its owner is the
+    // foreground window.
+    SetForegroundWindow(m_hwnd);
+    const auto chosen = static_cast<UINT>(
+        TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, m_hwnd, nullptr));
+    PostMessageW(m_hwnd, WM_NULL, 0, 0);
+    return chosen;
+}
+
+void MainFrame::OpenOptionsMenu()
+{
+    // Below the button, as a drop-down.
+    RECT button;
+    GetWindowRect(ControlHandle(BarControl::BTNOptions), &button);
+    const UINT chosen = TrackPopup(m_optionsMenu, {button.left, button.bottom});
+    for (const CheckBox option : ViewOptions) {
+        if (chosen != OptionMenuId(option))
+            continue;
+        const bool checked = !(GetMenuState(m_optionsMenu, chosen, MF_BYCOMMAND) & MF_CHECKED);
+        Run([&] { m_controller.SetChecked(option, checked); });
     }
 }
 
@@ -531,6 +695,8 @@ void MainFrame::OnDpiChanged(int dpi, const RECT &suggested)
                      reinterpret_cast<WPARAM>(layout::BarControls[i].Id == BarControl::RzURLLabel1 ? m_linkFont
                                                                                                    : m_font),
                      FALSE);
+    for (HWND control : {m_filter, m_filterCount})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
     m_view.SetDpi(dpi);
     SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -555,8 +721,11 @@ void MainFrame::StopRefreshTimer()
 
 void MainFrame::SetCheckBox(CheckBox box, bool checked)
 {
-    if (IsViewOption(box))
+    if (IsViewOption(box)) {
+        if (m_optionsMenu)
+            CheckMenuItem(m_optionsMenu, OptionMenuId(box), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
         return;
+    }
     SendMessageW(ControlHandle(BoxControl(box)), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
@@ -678,20 +847,82 @@ void MainFrame::OpenRowMenu(MenuPlace place)
         if (!item.Separator)
             EnableMenuItem(m_rowMenu, MenuId(item.Command),
                            MF_BYCOMMAND | (state.Enabled(item.Command) ? MF_ENABLED : MF_GRAYED));
-    UINT chosen = 0;
-    if (TrackMenu) {
-        chosen = TrackMenu(m_rowMenu, at);
-    } else {
-        // The menu closes on a click elsewhere only when its owner is the
-        // foreground window.
-        SetForegroundWindow(m_hwnd);
-        chosen = static_cast<UINT>(TrackPopupMenuEx(m_rowMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                                    at.x, at.y, m_hwnd, nullptr));
-        PostMessageW(m_hwnd, WM_NULL, 0, 0);
-    }
+    const UINT chosen = TrackPopup(m_rowMenu, at);
     for (const RowMenuItem &item : RowMenuItems)
         if (!item.Separator && chosen == MenuId(item.Command))
             m_window.ChooseRowCommand(item.Command);
+}
+
+void MainFrame::ShowFilterField(bool visible, const std::string &countText)
+{
+    if (!visible) {
+        if (GetFocus() == m_filter)
+            SetFocus(m_view.Handle());
+        m_settingFilter = true;
+        SetWindowTextW(m_filter, L"");
+        m_settingFilter = false;
+    }
+    ShowWindow(m_filter, visible ? SW_SHOW : SW_HIDE);
+    SetWindowTextW(m_filterCount, win::WideFromUtf8(countText).c_str());
+    LayoutFilterField();
+    InvalidateRect(m_filterCount, nullptr, TRUE);
+}
+
+void MainFrame::FocusFilterField()
+{
+    SetFocus(m_filter);
+    SendMessageW(m_filter, EM_SETSEL, 0, -1);
+}
+
+bool MainFrame::AskExportFile(const std::string &suggestedName, std::string &path, ExportFormat &format)
+{
+    const std::vector<ExportFormatInfo> &formats = ExportFormats();
+    std::wstring file = win::WideFromAnsi(suggestedName);
+    int type = 0;
+    if (AskSaveFile) {
+        if (!AskSaveFile(file, type))
+            return false;
+    } else {
+        // "CSV 文件 (*.csv)\0*.csv\0...\0": the name shown, then the patterns.
+        std::wstring types;
+        for (const ExportFormatInfo &info : formats) {
+            std::wstring patterns = L"*." + win::WideFromUtf8(info.Extension);
+            if (info.Format == ExportFormat::Html)
+                patterns += L";*.htm";
+            types += win::WideFromUtf8(info.Caption) + L" (" + patterns + L")";
+            types += L'\0';
+            types += patterns;
+            types += L'\0';
+        }
+        std::wstring buffer(32768, L'\0');
+        file.copy(buffer.data(), std::min(file.size(), buffer.size() - 1));
+        const std::wstring title = win::WideFromUtf8(texts::ExportDialogCaption);
+        OPENFILENAMEW dialog{};
+        dialog.lStructSize = sizeof dialog;
+        dialog.hwndOwner = m_hwnd;
+        dialog.lpstrFilter = types.c_str();
+        dialog.nFilterIndex = 1;
+        dialog.lpstrFile = buffer.data();
+        dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+        dialog.lpstrInitialDir = m_exportDir.empty() ? nullptr : m_exportDir.c_str();
+        dialog.lpstrTitle = title.c_str();
+        // Without a default extension: the file type the user picks gives one
+        // to a name without (ResolveExportTarget).
+        dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+        if (!GetSaveFileNameW(&dialog))
+            return false;
+        file = buffer.c_str();
+        type = static_cast<int>(dialog.nFilterIndex) - 1;
+        m_exportDir = file.substr(0, dialog.nFileOffset);
+    }
+    if (file.empty())
+        return false;
+    // Records, paths and the file functions of the platform are in the ANSI
+    // code page; a character it lacks makes a name the write then refuses,
+    // with the reason.
+    path = win::AnsiFromWide(file);
+    format = formats[type >= 0 && static_cast<size_t>(type) < formats.size() ? static_cast<size_t>(type) : 0].Format;
+    return true;
 }
 
 }  // namespace quorvex

@@ -3,11 +3,13 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <windows.h>
 
 #include "core/connection_list.h"
+#include "core/list_tools_port.h"
 #include "core/main_controller.h"
 #include "core/window_controller.h"
 #include "core/window_layout.h"
@@ -24,11 +26,12 @@ class TImageListEx;
 /// The main window on Windows: the two bars with their labels, buttons and
 /// boxes, the connection list between them, the row menu and the timer,
 /// bound to the MainController (start-up, refresh protocol, boxes, commands,
-/// close) and the WindowController (the list's rules). Every event from
-/// Windows into the controllers passes through WindowController::Run, so no
-/// error crosses the message loop. Places, sizes, colours and fonts are
-/// core's (core/window_layout.h), scaled by the window's dpi.
-class MainFrame : private MainView, private ListPort {
+/// close) and the WindowController (the list's rules, the filter field, the
+/// export). Every event from Windows into the controllers passes through
+/// WindowController::Run, so no error crosses the message loop. Places,
+/// sizes, colours and fonts are core's (core/window_layout.h), scaled by
+/// the window's dpi.
+class MainFrame : private MainView, private ListPort, private ListToolsPort {
 public:
     MainFrame(Platform &platform, Prompts &prompts, ShellActions &shell, MainOptions options = {});
     ~MainFrame() override;
@@ -51,6 +54,9 @@ public:
     HWND ListHandle() const { return m_view.Handle(); }
     HWND HeaderHandle() const { return m_view.Header(); }
     HWND ControlHandle(layout::BarControl control) const;
+    /// The filter field of the top bar and the count inside it.
+    HWND FilterHandle() const { return m_filter; }
+    HWND FilterCountHandle() const { return m_filterCount; }
     /// The counters of the top bar: the programs' (LabAppCount) or the
     /// connections' (LabNetCount).
     HWND CounterHandle(bool programs) const;
@@ -58,9 +64,22 @@ public:
     const std::vector<int> &ShownColumns() const { return m_view.ShownColumns(); }
     int Dpi() const { return m_dpi; }
 
-    /// Opens the row menu at a screen point and returns the id of the item
-    /// chosen (0: none); TrackPopupMenuEx unless a test answers instead.
+    /// The program's message loop offers every message here before
+    /// anything else sees it: the window's own keys, wherever the focus is
+    /// in it (Ctrl+F: the filter field; Ctrl+S: the export; Escape while the
+    /// filter field is shown: clears and hides it). True when the message
+    /// was one of them and has been handled.
+    bool TranslateKey(const MSG &message);
+
+    /// Opens the row menu or the options menu at a screen point and returns
+    /// the id of the item chosen (0: none); TrackPopupMenuEx unless a test
+    /// answers instead.
     std::function<UINT(HMENU menu, POINT at)> TrackMenu;
+    /// Asks for the export's file: `path` comes with the suggested name and
+    /// goes back with the full path; `type` is the index of the file type
+    /// in ExportFormats(). False when the user cancelled. GetSaveFileNameW
+    /// unless a test answers instead.
+    std::function<bool(std::wstring &path, int &type)> AskSaveFile;
     /// Told the details dialog's window once it shows; tests read it and
     /// close it.
     std::function<void(HWND dialog)> OnProcInfoShown;
@@ -68,8 +87,10 @@ public:
     /// ends there).
     std::function<void()> OnDestroyed;
 
-    /// The menu item id of a row command.
+    /// The menu item id of a row command, and of a view option in the
+    /// options menu.
     static UINT MenuId(RowCommand command);
+    static UINT OptionMenuId(CheckBox option);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -83,6 +104,11 @@ private:
     void CreateFonts();
     void Layout();
     void LayoutCounters();
+    void LayoutFilterField();
+    void CreateFilterField();
+    void CreateTooltips();
+    void OpenOptionsMenu();
+    UINT TrackPopup(HMENU menu, POINT at);
     void CreateIconCaches();
     void Run(const std::function<void()> &handler) { m_window.Run(handler); }
 
@@ -108,6 +134,11 @@ private:
     void OpenRowMenu(MenuPlace place) override;
     void ShowSort(int column, SortDirection direction) override;
 
+    // ListToolsPort
+    void ShowFilterField(bool visible, const std::string &countText) override;
+    void FocusFilterField() override;
+    bool AskExportFile(const std::string &suggestedName, std::string &path, ExportFormat &format) override;
+
     ConnectionList m_list;
     MainController m_controller;
     WindowController m_window;
@@ -119,6 +150,13 @@ private:
     std::array<HWND, std::size(layout::BarControls)> m_controls{};
     std::array<HWND, 5> m_counterLine{};  // "当前有", programs, "...共建立", connections, "个连接。"
     HMENU m_rowMenu = nullptr;
+    HMENU m_optionsMenu = nullptr;
+    HWND m_filter = nullptr;
+    HWND m_filterCount = nullptr;
+    HWND m_tips = nullptr;
+    bool m_settingFilter = false;  // the program changes the field's text: no edit to report
+    int m_sentenceRight = 0;       // where the counters' sentence ends
+    std::wstring m_exportDir;      // the folder of the last export
     int m_dpi = 96;
     HFONT m_font = nullptr;
     HFONT m_boldFont = nullptr;

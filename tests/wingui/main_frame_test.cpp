@@ -159,6 +159,46 @@ struct Window : ::testing::Test {
         return buffer;
     }
 
+    // The list's client area as the list draws it, read pixel by pixel:
+    // `pixel(row, column, dx)` is dx pixels left of the cell's right edge.
+    template <typename Check>
+    void WithListPainting(const Check &check) const
+    {
+        HWND list = frame->ListHandle();
+        RECT client;
+        GetClientRect(list, &client);
+        HDC screen = GetDC(list);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+        check([&](int row, int column, int dx) {
+            RECT cell{};
+            SendMessageW(frame->HeaderHandle(), HDM_GETITEMRECT, ItemOf(column), reinterpret_cast<LPARAM>(&cell));
+            return GetPixel(memory, cell.right - dx, GET_Y_LPARAM(CellPoint(row, column)));
+        });
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(list, screen);
+    }
+
+    // A key pressed in `target` as the program's message loop sees it,
+    // with Ctrl held or not; true when the window took it as its own.
+    bool Key(HWND target, WPARAM key, bool control = false) const
+    {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        const BYTE before = state[VK_CONTROL];
+        state[VK_CONTROL] = control ? 0x80 : 0;
+        SetKeyboardState(state);
+        const MSG message{target, WM_KEYDOWN, key, 0, 0, {0, 0}};
+        const bool taken = frame->TranslateKey(message);
+        state[VK_CONTROL] = before;
+        SetKeyboardState(state);
+        return taken;
+    }
+
     int RowOf(const std::string &processName) const
     {
         for (int row = 0; row < frame->List().RowCount(); ++row)
@@ -325,27 +365,30 @@ TEST_F(Window, SelectedRowIsGreenInTheListsOwnPainting)
     // The focus elsewhere in the window: the row stays green.
     SetFocus(frame->ControlHandle(BarControl::CBShowLocal));
 
-    HWND list = frame->ListHandle();
-    RECT client;
-    GetClientRect(list, &client);
-    HDC screen = GetDC(list);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-    auto pixel = [&](int r, int column, int dx) {
-        const LPARAM at = CellPoint(r, column);
-        RECT cell{};
-        SendMessageW(frame->HeaderHandle(), HDM_GETITEMRECT, ItemOf(column), reinterpret_cast<LPARAM>(&cell));
-        return GetPixel(memory, cell.right - dx, GET_Y_LPARAM(at));
-    };
-    EXPECT_EQ(pixel(row, ColRemoteIp, 3), win::ColourRef(layout::SelectedRowColour));
-    EXPECT_EQ(pixel(row, ColManage, 2), win::ColourRef(layout::SelectedRowColour));  // right of the icon
-    EXPECT_EQ(pixel(row == 0 ? 1 : 0, ColRemoteIp, 3), RGB(255, 255, 255));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(list, screen);
+    WithListPainting([&](const auto &pixel) {
+        EXPECT_EQ(pixel(row, ColRemoteIp, 3), win::ColourRef(layout::SelectedRowColour));
+        EXPECT_EQ(pixel(row, ColManage, 2), win::ColourRef(layout::SelectedRowColour));  // right of the icon
+        EXPECT_EQ(pixel(row == 0 ? 1 : 0, ColRemoteIp, 3), RGB(255, 255, 255));
+    });
+}
+
+// With the option on, a refresh's added row is light green and the row it
+// would delete light red; the selected row stays green.
+TEST_F(Window, HighlightedChangesColourTheRowsButNotTheSelection)
+{
+    Make();
+    frame->Controller().SetChecked(CheckBox::HighlightChanges, true);
+    Click(frame->ListHandle(), WM_LBUTTONDOWN, WM_LBUTTONUP, CellPoint(RowOf("delta.exe"), ColProtocol));
+    platform.Tables.UdpRecs.erase(platform.Tables.UdpRecs.begin());  // beta.exe
+    platform.Tables.UdpRecs.push_back(FakeUdp("0.0.0.0", 69, 50, "epsilon.exe", "C:\\apps\\epsilon.exe"));
+    SendMessageW(frame->ControlHandle(BarControl::BTNRefresh), BM_CLICK, 0, 0);
+    Pump();
+    const auto colour = [](Rgb rgb) { return RGB(rgb.Red, rgb.Green, rgb.Blue); };
+    WithListPainting([&](const auto &pixel) {
+        EXPECT_EQ(pixel(RowOf("epsilon.exe"), ColRemoteIp, 3), colour(AddedRowColour));
+        EXPECT_EQ(pixel(RowOf("beta.exe"), ColRemoteIp, 3), colour(LeavingRowColour));
+        EXPECT_EQ(pixel(RowOf("delta.exe"), ColRemoteIp, 3), win::ColourRef(layout::SelectedRowColour));
+    });
 }
 
 // A refresh that removes rows above and below the visible ones and adds new
@@ -438,6 +481,87 @@ TEST_F(Window, RowMenuEnablesItsItemsByTheRowsPath)
         EXPECT_EQ(enabled, c.enabled) << c.process;
         EXPECT_EQ(frame->List().FocusedRow(), RowOf(c.process));
     }
+}
+
+// The options button's menu: its items drive the view options and show
+// their state; the traffic option adds its columns at the end.
+TEST_F(Window, OptionsMenuShowsTheTrafficColumns)
+{
+    platform.Tables.TcpRecs[0] = WithTraffic(platform.Tables.TcpRecs[0], 2048, 10);
+    Make();
+    std::vector<bool> checked;
+    UINT answer = MainFrame::OptionMenuId(CheckBox::ShowTraffic);
+    frame->TrackMenu = [&](HMENU menu, POINT) -> UINT {
+        checked.clear();
+        for (const CheckBox option : ViewOptions)
+            checked.push_back(GetMenuState(menu, MainFrame::OptionMenuId(option), MF_BYCOMMAND) & MF_CHECKED);
+        return answer;
+    };
+    HWND button = frame->ControlHandle(BarControl::BTNOptions);
+    SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(checked, std::vector<bool>(std::size(ViewOptions), false));
+    EXPECT_TRUE(frame->Controller().Option(CheckBox::ShowTraffic));
+    const auto &shown = frame->ShownColumns();
+    ASSERT_GE(shown.size(), std::size(TrafficColumns));
+    EXPECT_TRUE(std::equal(std::begin(TrafficColumns), std::end(TrafficColumns), shown.end() - 3));
+    EXPECT_EQ(CellText(RowOf("gamma.exe"), ColSent), Wide(VTSGetText(&frame->List().Record(RowOf("gamma.exe")), ColSent)));
+    EXPECT_FALSE(CellText(RowOf("gamma.exe"), ColSent).empty());
+
+    answer = 0;
+    SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(checked, (std::vector<bool>{false, true, false}));
+}
+
+// Ctrl+F opens the filter field in the top bar's free room; typing narrows
+// the list and the field counts the rows; Escape clears it and shows all.
+TEST_F(Window, FilterFieldNarrowsTheListUntilEscape)
+{
+    Make();
+    HWND field = frame->FilterHandle();
+    HWND list = frame->ListHandle();
+    EXPECT_FALSE(IsWindowVisible(field));
+    EXPECT_FALSE(Key(list, 'F'));
+    ASSERT_TRUE(Key(list, 'F', true));
+    EXPECT_TRUE(IsWindowVisible(field));
+    EXPECT_EQ(GetFocus(), field);
+    EXPECT_LT(ClientPlace(frame->CounterHandle(false)).right, ClientPlace(field).left);
+    EXPECT_LT(ClientPlace(field).right, ClientPlace(frame->ControlHandle(BarControl::BTNOptions)).left);
+
+    SetWindowTextW(field, L"ALP");
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(CellText(0, ColProcess), L"alpha.exe");
+    EXPECT_EQ(win::WindowText(frame->FilterCountHandle()), L"1 / 4");
+    EXPECT_TRUE(IsWindowVisible(frame->FilterCountHandle()));
+
+    ASSERT_TRUE(Key(field, VK_ESCAPE));
+    EXPECT_FALSE(IsWindowVisible(field));
+    EXPECT_EQ(win::WindowText(field), L"");
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 4);
+    EXPECT_FALSE(Key(list, VK_ESCAPE));  // no field: the key is the list's
+}
+
+// Ctrl+S saves the rows as shown in the form of the type chosen.
+TEST_F(Window, ExportWritesTheChosenFile)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("quorvex-export-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    Make();
+    frame->AskSaveFile = [&](std::wstring &path, int &type) {
+        path = (dir / "rows").wstring();
+        type = 1;  // JSON
+        return true;
+    };
+    ASSERT_TRUE(Key(frame->ListHandle(), 'S', true));
+    std::stringstream text;
+    {
+        std::ifstream file(dir / "rows.json", std::ios::binary);
+        text << file.rdbuf();
+    }
+    EXPECT_EQ(text.str().substr(0, 1), "[");
+    EXPECT_NE(text.str().find("\"gamma.exe\""), std::string::npos);
+    EXPECT_TRUE(prompts.Log.empty());
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(Window, CheckBoxChangesTheSettingsFile)
