@@ -3,7 +3,13 @@
 // list's first paint, and a refresh with 10% churn including the list's
 // update and repaint. Run under Wine with a display (make bench-windows).
 // With --show it then keeps the window open, with its fake rows, until it is
-// closed: for looking at the window, its menu and its dialog.
+// closed: for looking at the window, its menu and its dialog. Words after
+// --show set the scene first, as a user would: "traffic", "highlight" and
+// "ipv6" turn those view options on (highlight with a refresh that adds and
+// removes rows), "filter=TEXT" types TEXT into the filter field (Ctrl+F),
+// "sort=N" clicks the header of column N, "width=N" makes the window's
+// client area N pixels wide (from the screen's left edge), "menu=options" and "menu=row" (of the first
+// row, clicked) open that menu.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -17,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "core/columns.h"
 #include "core/connection_list.h"
 #include "core/prompts.h"
 #include "core/shell_actions.h"
@@ -115,6 +122,90 @@ void Print(const char *name, double value, const char *unit)
     std::fflush(stdout);
 }
 
+// Byte counters for the TCP rows, grown by a second snapshot 10 s later,
+// so that the traffic columns have sizes and rates to show.
+void AddTraffic(TcpUdpTables &first, TcpUdpTables &second, std::mt19937 &rng)
+{
+    first.TakenAtMs = 1000;
+    second.TakenAtMs = 11000;
+    for (TcpUdpTables *t : {&first, &second})
+        for (File_Rec &r : t->TcpRecs) {
+            std::mt19937 own(static_cast<unsigned>(std::stoul(r.LocalPort) * 7919u + r.RemoteIp.size()));
+            const uint64_t sent = own() % 50'000'000, received = own() % 3'000'000'000ull;
+            const uint64_t grown = t == &second ? rng() % 2'000'000 : 0;
+            r = WithTraffic(r, sent + grown, received + grown / 3);
+        }
+}
+
+// The scene of --show, set through the window as the user sets it.
+void SetScene(MainFrame &frame, FakePlatform &platform, const TcpUdpTables &churned, int argc, char **argv)
+{
+    std::string filter, menu;
+    int sort = NoColumn;
+    int width = 0;
+    for (int i = 2; i < argc; ++i) {
+        const std::string word = argv[i];
+        const std::pair<const char *, CheckBox> options[] = {
+            {"traffic", CheckBox::ShowTraffic}, {"highlight", CheckBox::HighlightChanges}, {"ipv6", CheckBox::ShowIPv6}};
+        for (const auto &[name, option] : options)
+            if (word == name)
+                frame.Controller().SetChecked(option, true);
+        if (word.rfind("filter=", 0) == 0)
+            filter = word.substr(7);
+        if (word.rfind("menu=", 0) == 0)
+            menu = word.substr(5);
+        if (word.rfind("sort=", 0) == 0)
+            sort = std::atoi(word.c_str() + 5);
+        if (word.rfind("width=", 0) == 0)
+            width = std::atoi(word.c_str() + 6);
+    }
+    if (width > 0) {
+        RECT frameRect, client;
+        GetWindowRect(frame.Handle(), &frameRect);
+        GetClientRect(frame.Handle(), &client);
+        // From the screen's left edge, so that it stays on the screen.
+        SetWindowPos(frame.Handle(), nullptr, 0, frameRect.top, frameRect.right - frameRect.left + width - client.right,
+                     frameRect.bottom - frameRect.top, SWP_NOZORDER);
+    }
+    // A click in the middle of a column's header.
+    const auto &shown = frame.ShownColumns();
+    if (const auto item = std::find(shown.begin(), shown.end(), sort); item != shown.end()) {
+        RECT rect{};
+        SendMessageW(frame.HeaderHandle(), HDM_GETITEMRECT, static_cast<WPARAM>(item - shown.begin()),
+                     reinterpret_cast<LPARAM>(&rect));
+        const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        SendMessageW(frame.HeaderHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(frame.HeaderHandle(), WM_LBUTTONUP, 0, at);
+    }
+    if (frame.Controller().Option(CheckBox::HighlightChanges) || frame.Controller().Option(CheckBox::ShowTraffic)) {
+        platform.Tables = churned;
+        SendMessageW(frame.ControlHandle(layout::BarControl::BTNRefresh), BM_CLICK, 0, 0);
+    }
+    if (!filter.empty()) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        frame.TranslateKey(MSG{frame.ListHandle(), WM_KEYDOWN, 'F', 0, 0, {0, 0}});
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        SetWindowTextW(frame.FilterHandle(), std::wstring(filter.begin(), filter.end()).c_str());
+    }
+    // Opened from the message loop, where the menus' own loops then run.
+    if (menu == "options")
+        PostMessageW(frame.ControlHandle(layout::BarControl::BTNOptions), BM_CLICK, 0, 0);
+    else if (menu == "row") {
+        RECT row{};
+        row.left = LVIR_BOUNDS;
+        SendMessageW(frame.ListHandle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+        const LPARAM at = MAKELPARAM(row.left + 200, (row.top + row.bottom) / 2);
+        SendMessageW(frame.ListHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(frame.ListHandle(), WM_LBUTTONUP, 0, at);
+        PostMessageW(frame.ListHandle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(frame.ListHandle()),
+                     MAKELPARAM(-1, -1));
+    }
+}
+
 void Pump()
 {
     MSG message;
@@ -141,8 +232,12 @@ int main(int argc, char **argv)
     platform.SysDir = "C:\\windows\\system32";
     platform.ExePath = "C:\\quorvex\\quorvex.exe";
     platform.Tables = Synthetic(rng);
-    const TcpUdpTables base = platform.Tables;
-    const TcpUdpTables churned = Churned(base, rng);
+    TcpUdpTables base = platform.Tables;
+    TcpUdpTables churned = Churned(base, rng);
+    if (show) {
+        AddTraffic(base, churned, rng);
+        platform.Tables = base;
+    }
     WinPrompts prompts;
     QuietShell shell;
 
@@ -163,8 +258,11 @@ int main(int argc, char **argv)
             // The fake rows with the window's own prompts, until it is closed.
             prompts.SetOwner(frame.Handle());
             frame.OnDestroyed = [] { PostQuitMessage(0); };
+            SetScene(frame, platform, churned, argc, argv);
             MSG message;
             while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                if (frame.TranslateKey(message))
+                    continue;
                 if (frame.Handle() && IsDialogMessageW(frame.Handle(), &message))
                     continue;
                 TranslateMessage(&message);
