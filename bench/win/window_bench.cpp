@@ -1,7 +1,8 @@
 // quorvex-win-bench: figures of the Windows window with 40,000 fake
 // endpoints, one "name: value unit" line each: the first fill with the
-// list's first paint, and a refresh with 10% churn including the list's
-// update and repaint. Run under Wine with a display (make bench-windows).
+// list's first paint, a refresh with 10% churn including the list's update
+// and repaint, and the filter field's keys. Run under Wine with a display
+// (make bench-windows).
 // With --show it then keeps the window open, with its fake rows, until it is
 // closed: for looking at the window, its menu and its dialog. Words after
 // --show set the scene first, as a user would: "traffic", "highlight" and
@@ -320,6 +321,40 @@ int main(int argc, char **argv)
         Print("win_refresh_list_only_40000_cpu", Median(coreRefresh), "ms");
         Print("win_refresh_window_update_40000_cpu", Median(cpuRuns) - Median(coreRefresh), "ms");
         Print("win_rows", frame.List().RowCount(), "rows");
+
+        // The filter field as the user works it: Ctrl+F, then "program12"
+        // typed a character at a time, then Escape, each until the list is
+        // painted again. The first character matches every row, each further
+        // one fewer.
+        std::vector<double> openRuns, firstRuns, nextRuns, clearRuns;
+        const std::wstring typed = L"program12";
+        BYTE keys[256] = {};
+        for (int r = 0; r < Runs; ++r) {
+            GetKeyboardState(keys);
+            keys[VK_CONTROL] = 0x80;
+            SetKeyboardState(keys);
+            double w = NowMs();
+            frame.TranslateKey(MSG{frame.ListHandle(), WM_KEYDOWN, 'F', 0, 0, {0, 0}});
+            UpdateWindow(frame.Handle());
+            openRuns.push_back(NowMs() - w);
+            keys[VK_CONTROL] = 0;
+            SetKeyboardState(keys);
+            for (size_t n = 1; n <= typed.size(); ++n) {
+                w = NowMs();
+                SetWindowTextW(frame.FilterHandle(), typed.substr(0, n).c_str());
+                UpdateWindow(frame.Handle());
+                (n == 1 ? firstRuns : nextRuns).push_back(NowMs() - w);
+            }
+            w = NowMs();
+            frame.TranslateKey(MSG{frame.FilterHandle(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}});
+            UpdateWindow(frame.Handle());
+            clearRuns.push_back(NowMs() - w);
+            Pump();
+        }
+        Print("win_filter_open_40000", Median(openRuns), "ms");
+        Print("win_filter_first_char_40000", Median(firstRuns), "ms");
+        Print("win_filter_next_char_40000", Median(nextRuns), "ms");
+        Print("win_filter_clear_40000", Median(clearRuns), "ms");
         DestroyWindow(frame.Handle());
     }
     CoUninitialize();
