@@ -416,7 +416,9 @@ void MainFrame::LayoutFilterField()
     SetWindowPos(m_filterCount, HWND_TOP, inside.right - padding - width, inside.top, width,
                  inside.bottom - inside.top, SWP_NOACTIVATE);
     SendMessageW(m_filter, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, width ? width + 2 * padding : 0));
-    ShowWindow(m_filterCount, width && IsWindowVisible(m_filter) ? SW_SHOWNA : SW_HIDE);
+    // The field's own state, whether or not the window shows yet.
+    const bool fieldShown = GetWindowLongPtrW(m_filter, GWL_STYLE) & WS_VISIBLE;
+    ShowWindow(m_filterCount, width && fieldShown ? SW_SHOWNA : SW_HIDE);
 }
 
 void MainFrame::CreateIconCaches()
