@@ -11,9 +11,14 @@ PREFIX ?= /usr/local
 
 # The Windows cross build, tested under Wine (make test-windows; make test runs it too).
 BUILD_WIN ?= build-win
-WIN_PACKAGES := g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine googletest
+# The window's tests run on an Xvfb of their own and the smoke test drives it
+# with xdotool; tools/wine-screenshot.sh takes its pictures with ImageMagick;
+# the Windows package is a zip.
+WIN_PACKAGES := g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine googletest \
+                xvfb xdotool imagemagick zip
+WIN_DIST := dist/OndriQuorvex-3.0-win64.zip
 
-.PHONY: deps build run test install package deps-windows build-windows test-windows
+.PHONY: deps build run test install package deps-windows build-windows test-windows bench-windows windows-dist
 
 deps:
 	@tools/install-deps.sh $(PACKAGES)
@@ -50,3 +55,19 @@ build-windows: deps-windows
 
 test-windows: build-windows
 	cmake/wine-ctest.sh $(BUILD_WIN) -j2
+
+# The window's figures under Wine, on the session's own Xvfb.
+bench-windows: build-windows
+	cmake/wine-session.sh $(BUILD_WIN) cmake/wine-run.sh $(abspath $(BUILD_WIN))/wineprefix \
+	  $(BUILD_WIN)/bin/quorvex-win-bench.exe
+
+# quorvex.exe, quorvex-list.exe and the help page in one zip.
+windows-dist: build-windows
+	rm -rf $(BUILD_WIN)/dist
+	mkdir -p $(BUILD_WIN)/dist/OndriQuorvex-3.0 dist
+	x86_64-w64-mingw32-strip -o $(BUILD_WIN)/dist/OndriQuorvex-3.0/quorvex.exe $(BUILD_WIN)/bin/quorvex.exe
+	x86_64-w64-mingw32-strip -o $(BUILD_WIN)/dist/OndriQuorvex-3.0/quorvex-list.exe $(BUILD_WIN)/bin/quorvex-list.exe
+	cp resources/QuorvexHelp.html $(BUILD_WIN)/dist/OndriQuorvex-3.0/
+	rm -f $(WIN_DIST)
+	cd $(BUILD_WIN)/dist && zip -q -r $(abspath $(WIN_DIST)) OndriQuorvex-3.0
+	@echo "$(WIN_DIST)"

@@ -1,47 +1,9 @@
 #!/bin/sh
 # Usage: wine-ctest.sh BUILD_DIR [CTEST_ARGS...]
-# Runs the cross build's tests under Wine. One wineserver serves the whole
-# run instead of one starting and stopping per test program, and it is
-# stopped again at the end, also when a test fails.
+# Runs the cross build's tests under Wine, in one session (wine-session.sh).
+# Every test has its own time limit (tests/CMakeLists.txt); --timeout covers
+# any that might lack it.
 set -eu
 build=$(cd "$1" && pwd)
 shift
-
-# Wine finds the owner of every TCP socket of the host one by one: with tens
-# of thousands of host sockets (another program's load) one snapshot takes
-# minutes. Where unshare allows, the suite runs in a network namespace of its
-# own that has nothing but the loopback interface; elsewhere it runs as is.
-if [ -z "${QUORVEX_OWN_NETNS:-}" ] && command -v unshare >/dev/null 2>&1; then
-    for options in "--net" "--net --map-root-user"; do
-        # shellcheck disable=SC2086
-        if unshare $options sh -c 'ip link set lo up' >/dev/null 2>&1; then
-            export QUORVEX_OWN_NETNS=1
-            # shellcheck disable=SC2086
-            exec unshare $options sh -c 'ip link set lo up && exec "$0" "$@"' "$0" "$build" "$@"
-        fi
-    done
-fi
-
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=-all
-# No desktop menus or file associations for the test prefix in the user's
-# home.
-export WINEDLLOVERRIDES="winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$WINEPREFIX"
-trap 'wineserver -k 2>/dev/null || true' EXIT
-# A server that a hung or interrupted run left behind still serves the
-# prefix, together with whatever Wine processes it kept (a conhost.exe that
-# holds some pipe open), and `wineserver -p` would refuse to start a second
-# one (exit code 2). It is stopped first; -k fails when there is none.
-wineserver -k 2>/dev/null || true
-wineserver -w
-# The server, and Wine's own services that wineboot starts (creating the
-# prefix on first use, about 30 s), run with their output detached: started
-# from inside a test they would inherit its pipes and ctest would wait for
-# them.
-wineserver -p </dev/null >/dev/null 2>&1
-wine wineboot </dev/null >/dev/null 2>&1
-# Every test has its own time limit (tests/CMakeLists.txt); this one covers
-# any that might lack it.
-ctest --test-dir "$build" --output-on-failure --timeout 120 "$@"
+exec "$(dirname "$0")/wine-session.sh" "$build" ctest --test-dir "$build" --output-on-failure --timeout 120 "$@"

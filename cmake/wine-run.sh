@@ -1,8 +1,9 @@
 #!/bin/sh
 # Usage: wine-run.sh PREFIX PROGRAM.exe [ARGS...]
 # Runs a cross-built Windows program under Wine in the prefix PREFIX (created
-# on first use, about 30 s), never the user's ~/.wine. No display: the
-# programs run here are console programs.
+# on first use, about 30 s), never the user's ~/.wine. The display is the
+# suite's own Xvfb (QUORVEX_WINE_DISPLAY, set by cmake/wine-ctest.sh), never
+# the user's: without it a program cannot make a window.
 #
 # The program's output goes to a file and is copied to ours once it has
 # ended. Wine starts helpers for a program (conhost.exe for a child's console,
@@ -20,6 +21,9 @@ export WINEDEBUG=-all
 # home.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
+if [ -n "${QUORVEX_WINE_DISPLAY:-}" ]; then
+    export DISPLAY="$QUORVEX_WINE_DISPLAY"
+fi
 out=$(mktemp "${TMPDIR:-/tmp}/quorvex-wine-run.XXXXXX")
 status=0
 timeout --kill-after=10 "${QUORVEX_WINE_RUN_TIMEOUT:-110}" wine "$@" </dev/null >"$out" 2>&1 || status=$?

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/endpoint_text.h"
+#include "platform/console_output.h"
 #include "platform/platform.h"
 #include "platform/process_limits.h"
 
@@ -26,7 +27,8 @@ const char kUsage[] =
     "Inside a field a backslash, tab, newline or carriage return is written\n"
     "as \\\\, \\t, \\n or \\r, and any other control character (0x00-0x1F,\n"
     "0x7F) as \\x and two hex digits, such as \\x1b. Other bytes pass as they\n"
-    "are.\n"
+    "are. On Windows the texts are converted from the ANSI code page to\n"
+    "UTF-8, and a console shows UTF-8 while the program runs.\n"
     "\n"
     "  -H, --no-header  leaves out the header line of the tab-separated form.\n"
     "  -6, --ipv6       also lists the sockets that serve IPv6 only, with the\n"
@@ -106,6 +108,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    quorvex::UseUtf8Console();
     BufferedWriter writer;
     bool ok = true;
     bool first = true;
@@ -117,9 +120,11 @@ int main(int argc, char **argv)
         for (const quorvex::File_Rec &rec : tables.*group.Recs) {
             if (json) {
                 writer.Buffer() += first ? "\n" : ",\n";
-                quorvex::AppendEndpointJson(writer.Buffer(), group.Protocol, rec, options.Traffic);
+                quorvex::AppendEndpointJson(writer.Buffer(), group.Protocol, quorvex::WithUtf8Texts(rec),
+                                            options.Traffic);
             } else {
-                quorvex::AppendEndpointLine(writer.Buffer(), group.Protocol, rec, options.Traffic);
+                quorvex::AppendEndpointLine(writer.Buffer(), group.Protocol, quorvex::WithUtf8Texts(rec),
+                                            options.Traffic);
             }
             first = false;
             ok = writer.FlushIfFull() && ok;

@@ -30,21 +30,22 @@ bool CanCloseConnection(const TMyRec &rec)
 
 std::string CloseConnectionQuestion(const TMyRec &rec)
 {
-    std::string text = SystemText(texts::CloseConnectionConfirmMsg);
-    text = Fill(std::move(text), "%1", EndpointText(rec.LocalIp, rec.LocalPort));
-    return Fill(std::move(text), "%2", EndpointText(rec.RemoteIp, rec.RemotePort));
+    // A link-local address names its interface in the system's encoding.
+    std::string text = texts::CloseConnectionConfirmMsg;
+    text = Fill(std::move(text), "%1", Utf8FromSystemText(EndpointText(rec.LocalIp, rec.LocalPort)));
+    return Fill(std::move(text), "%2", Utf8FromSystemText(EndpointText(rec.RemoteIp, rec.RemotePort)));
 }
 
 std::string CloseFailureText(const CloseOutcome &outcome)
 {
     switch (outcome.Result) {
     case CloseResult::Closed: return {};
-    case CloseResult::NotPermitted: return SystemText(texts::CloseNotPermittedMsg);
-    case CloseResult::Gone: return SystemText(texts::CloseGoneMsg);
-    case CloseResult::Ipv6NotSupported: return SystemText(texts::CloseIpv6NotSupportedMsg);
+    case CloseResult::NotPermitted: return texts::CloseNotPermittedMsg;
+    case CloseResult::Gone: return texts::CloseGoneMsg;
+    case CloseResult::Ipv6NotSupported: return texts::CloseIpv6NotSupportedMsg;
     case CloseResult::Failed: break;
     }
-    return Fill(SystemText(texts::CloseFailedMsg), "%1", std::to_string(outcome.Error));
+    return Fill(texts::CloseFailedMsg, "%1", std::to_string(outcome.Error));
 }
 
 void CloseConnection(const TMyRec *focused, Prompts &prompts, Platform &platform,

@@ -17,10 +17,10 @@ class Prompts;
 bool CanCloseConnection(const TMyRec &rec);
 
 /// The question before closing, naming both ends ("127.0.0.1:80",
-/// "[::1]:80"), in the system's encoding.
+/// "[::1]:80"), in UTF-8 for the question box.
 std::string CloseConnectionQuestion(const TMyRec &rec);
 
-/// The message for a close that failed, in the system's encoding; empty for
+/// The message for a close that failed, in UTF-8; empty for
 /// CloseResult::Closed.
 std::string CloseFailureText(const CloseOutcome &outcome);
 

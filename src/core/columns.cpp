@@ -11,14 +11,16 @@ namespace quorvex {
 const ColumnInfo &GetColumnInfo(int column)
 {
     static const ColumnInfo columns[ColumnCount] = {
-        {"进程ID", 24, false, false},   {"进程", 120, true, false},     {"安全等级", 80, false, false},
-        {"协议", 60, true, false},      {"本地IP", 100, true, false},   {"本地端口", 80, true, false},
-        {"目标IP", 130, true, false},   {"目标端口", 110, true, false}, {"状态", 80, true, false},
-        {"管理", 40, true, false},      {"文件路径", 260, false, false}, {"文件说明", 150, false, false},
-        {"公司", 80, false, false},     {"备注", 50, false, false},
-        {"已发送", 75, false, true},    {"已接收", 75, false, true},    {"速率", 80, false, true},
+        {"进程ID", 24, false},   {"进程", 120, true},     {"安全等级", 80, false},
+        {"协议", 60, true},      {"本地IP", 100, true},   {"本地端口", 80, true},
+        {"目标IP", 130, true},   {"目标端口", 110, true}, {"状态", 80, true},
+        {"管理", 40, true, true}, {"文件路径", 260, false}, {"文件说明", 150, false},
+        {"公司", 80, false},     {"备注", 50, false},
+        // Fixed = false, AlignRight = true
+        {"已发送", 75, false, false, true}, {"已接收", 75, false, false, true},
+        {"速率", 80, false, false, true},
     };
-    static const ColumnInfo none = {"", 0, false, false};
+    static const ColumnInfo none = {"", 0, false};
     return column >= 0 && column < ColumnCount ? columns[column] : none;
 }
 

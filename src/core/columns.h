@@ -41,9 +41,13 @@ inline constexpr int MovableColumn = ColRemark;
 
 struct ColumnInfo {
     const char *Caption;  // UTF-8
-    int Width;            // pixels
+    int Width;            // pixels at 96 dpi
     bool VisibleAtStart;
-    bool AlignRight;  // numbers: right-aligned; everything else left
+    /// The user cannot resize it: its minimum and maximum are its width.
+    /// Its caption and cells are centred.
+    bool Fixed = false;
+    /// Numbers: caption and cells right-aligned; everything else left.
+    bool AlignRight = false;
 };
 
 // Caption, initial width and visibility of a column, 0 to ColumnCount - 1.

@@ -180,4 +180,13 @@ void AppendEndpointJson(std::string &out, std::string_view protocol, const File_
     out += '}';
 }
 
+File_Rec WithUtf8Texts(const File_Rec &rec)
+{
+    File_Rec converted = rec;
+    for (std::string *text : {&converted.ProcessName, &converted.ProcessPath, &converted.FileDescription,
+                              &converted.CompanyName})
+        *text = Utf8FromSystemText(*text);
+    return converted;
+}
+
 }  // namespace quorvex

@@ -38,6 +38,12 @@ void AppendEndpointLine(std::string &out, std::string_view protocol, const File_
 // has no counters.
 void AppendEndpointJson(std::string &out, std::string_view protocol, const File_Rec &rec, bool traffic = false);
 
+// The record with its texts (process name, path, description, company) in
+// UTF-8, converted from the system's encoding (Utf8FromSystemText): on
+// Windows the ANSI code page, elsewhere unchanged. Both text forms write
+// records converted so.
+File_Rec WithUtf8Texts(const File_Rec &rec);
+
 // A JSON string literal of 8-bit text, itself well-formed UTF-8.
 // Well-formed UTF-8 passes unchanged except for the escapes JSON requires;
 // control characters (0x00 to 0x1F, 0x7F) are written as \n, \r, \t or

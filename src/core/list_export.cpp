@@ -213,12 +213,14 @@ std::string ExportTimeText(std::time_t when)
 std::string ExportFailedText(const std::string &path, const std::string &why)
 {
     // Both marks are found in the fixed text, never in what replaces them.
-    const std::string form = SystemText(texts::ExportFailedMsg);
+    const std::string form = texts::ExportFailedMsg;
+    const std::string file = Utf8FromSystemText(path);
+    const std::string reason = Utf8FromSystemText(why);
     const size_t first = form.find("%1");
     const size_t second = form.find("%2");
     if (first == std::string::npos || second == std::string::npos || second < first)
-        return form + path + why;
-    return form.substr(0, first) + path + form.substr(first + 2, second - first - 2) + why + form.substr(second + 2);
+        return form + file + reason;
+    return form.substr(0, first) + file + form.substr(first + 2, second - first - 2) + reason + form.substr(second + 2);
 }
 
 }  // namespace quorvex

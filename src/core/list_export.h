@@ -66,8 +66,9 @@ std::string ExportText(ExportFormat format, const ExportTable &table, std::strin
 /// A point in time as local date and time, "2024-05-01 13:45:07".
 std::string ExportTimeText(std::time_t when);
 
-/// The plain message of a failed export, in the system's encoding: which
-/// file (`path`) and why (`why`, the system's words; may be empty).
+/// The plain message of a failed export, in UTF-8 for the message box:
+/// which file (`path`) and why (`why`, the system's words; may be empty),
+/// both in the system's encoding.
 std::string ExportFailedText(const std::string &path, const std::string &why);
 
 }  // namespace quorvex

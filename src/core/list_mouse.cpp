@@ -34,4 +34,18 @@ ClickAnswer ListMouseRules::Event(ClickKind kind, MouseButton button, int row, i
     return answer;
 }
 
+void HeaderMouseRules::Press(int column)
+{
+    m_pressed = column;
+}
+
+std::optional<int> HeaderMouseRules::Release(int column, bool moved)
+{
+    const int pressed = m_pressed;
+    m_pressed = -1;
+    if (pressed < 0 || moved)
+        return std::nullopt;
+    return column == pressed ? pressed : -1;
+}
+
 }  // namespace quorvex

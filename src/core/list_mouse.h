@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace quorvex {
 
 enum class MouseButton { Left, Right, Other };
@@ -30,6 +32,24 @@ struct ClickAnswer {
 /// button pressed on a row and released over a row in the same column is a
 /// column click. A double click of the left button anywhere in the row area
 /// focuses the row under it, if any, and is reported as such.
+/// The header's click: the left button pressed on a column and released over
+/// the same column clicks that column; released anywhere else it clicks no
+/// column (-1). A press on a divider (the start of a resize) and a press
+/// whose drag moved the column click nothing.
+class HeaderMouseRules {
+public:
+    /// The left button went down over `column`, or over a divider or no
+    /// column (-1).
+    void Press(int column);
+    /// The left button went up over `column` (-1 outside the header's
+    /// columns); `moved` when the press dragged its column elsewhere. The
+    /// column of the click (-1 for none), or no click at all.
+    std::optional<int> Release(int column, bool moved = false);
+
+private:
+    int m_pressed = -1;
+};
+
 class ListMouseRules {
 public:
     /// `row` is the row under the mouse or -1 (below the last row); `column`

@@ -46,7 +46,8 @@ void MainController::Guard(const std::function<void()> &handler) noexcept
         try {
             handler();
         } catch (const std::exception &e) {
-            m_prompts.ReportError(e.what());
+            // Messages carry paths and system texts in the system's encoding.
+            m_prompts.ReportError(Utf8FromSystemText(e.what()));
         } catch (...) {
             m_prompts.ReportError("Unknown error");
         }
@@ -123,9 +124,7 @@ bool MainController::FormCloseQuery(CloseCause cause)
     m_sessionEndAgreed = false;
     if (agreed)
         return true;
-    const std::string &question =
-        m_texts.ExitConfirmMsg.empty() ? SystemText(texts::ExitConfirmMsg) : m_texts.ExitConfirmMsg;
-    return m_prompts.AskYesNo(question, false);
+    return m_prompts.AskYesNo(texts::ExitConfirmMsg, false);
 }
 
 bool MainController::SessionEndQuery()
@@ -198,9 +197,9 @@ void MainController::BTNUpdateClick()
     m_shell.OpenUrl(m_updateUrl.empty() ? texts::UpdateUrl : m_updateUrl);
 }
 
-void MainController::MailLinkClick()
+bool MainController::MailLinkClick()
 {
-    m_shell.OpenUrl(std::string("mailto:") + texts::ContactAddress);
+    return m_shell.OpenUrl(std::string("mailto:") + texts::ContactAddress);
 }
 
 EndProcessContext MainController::EndContext()

@@ -18,6 +18,9 @@ class Prompts;
 class ShellActions;
 struct EndProcessContext;
 
+/// The interval of the automatic refresh's timer.
+inline constexpr int RefreshIntervalMs = 10000;
+
 /// The four boxes of the bottom bar, then the view options beyond them (the
 /// checkable items of the top bar's options menu); the values are their
 /// tags, which the settings file uses to pick a key. Every view option is
@@ -51,7 +54,8 @@ public:
     /// Topmost or a normal window, keeping place and size; activates it.
     virtual void SetTopmost(bool topmost) = 0;
     virtual void SetCounters(int appCount, int netCount) = 0;
-    /// Window caption in the system's encoding.
+    /// Window caption, UTF-8: a fixed text of the program, which never goes
+    /// through the system's code page (one without Chinese would lose it).
     virtual std::string Caption() const = 0;
     virtual void SetCaption(const std::string &caption) = 0;
     /// The list becomes the window's active control.
@@ -150,7 +154,9 @@ public:
     void BTNHelpClick();
     void BTNHomePageClick();
     void BTNUpdateClick();
-    void MailLinkClick();
+    /// True when the desktop took the mail link: only then does the link
+    /// take its visited colour.
+    bool MailLinkClick();
 
     // The row commands, on the list's focused row as it is when they start.
     void NProcInfoClick();

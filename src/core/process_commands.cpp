@@ -73,17 +73,17 @@ void EndProcess(const TMyRec *focused, const EndProcessContext &context)
     const uint64_t startTime = focused->StartTime;
 
     if (path.empty()) {
-        context.prompts.ShowMessage(SystemText(texts::SystemProcessMsg));
+        context.prompts.ShowMessage(texts::SystemProcessMsg);
         return;
     }
     // An empty system directory would be found in every path.
     if (!context.sysDir.empty() && UpperAscii(path).find(context.sysDir) != std::string::npos) {
-        if (!context.prompts.AskYesNo(SystemText(texts::EndSystemConfirmMsg), true))
+        if (!context.prompts.AskYesNo(texts::EndSystemConfirmMsg, true))
             return;
     }
     uint32_t pid = 0;
     if (!ParsePid(pidText, pid) || !context.platform.TerminateProcess(pid, startTime)) {
-        context.prompts.ShowMessage(SystemText(texts::EndFailedMsg));
+        context.prompts.ShowMessage(texts::EndFailedMsg);
         return;
     }
     if (context.refresh)
@@ -113,6 +113,12 @@ void ShowFileProperties(const TMyRec *focused, ShellActions &shell)
 bool CanShowProcessInfo(const TMyRec *focused)
 {
     return focused && !focused->ProcessPath.empty();
+}
+
+ProcInfoTexts MakeProcInfoTexts(const TMyRec &rec)
+{
+    return {rec.ProcessName, rec.Description + "  ", texts::ProcInfoPidPrefix + rec.Pid, rec.CompanyName + " ",
+            rec.ProcessPath};
 }
 
 }  // namespace quorvex

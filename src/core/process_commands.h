@@ -55,4 +55,16 @@ void ShowFileProperties(const TMyRec *focused, ShellActions &shell);
 /// Whether the details dialog opens: a focused row with a path.
 bool CanShowProcessInfo(const TMyRec *focused);
 
+/// What the details dialog shows of a row, in the system's encoding: the
+/// name, the description followed by two blanks, "PID:" and the ID, the
+/// company followed by one blank, and the path.
+struct ProcInfoTexts {
+    std::string Exe;
+    std::string ExeDes;
+    std::string Pid;
+    std::string Comp;
+    std::string Path;
+};
+ProcInfoTexts MakeProcInfoTexts(const TMyRec &rec);
+
 }  // namespace quorvex

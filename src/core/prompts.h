@@ -5,8 +5,10 @@
 namespace quorvex {
 
 /// Every message box and question of the program goes through this, so that
-/// tests can answer them without a modal loop. Texts are in the system's
-/// encoding; the implementation converts them for display.
+/// tests can answer them without a modal loop. Texts are UTF-8: the fixed
+/// texts as they are, anything from a record or an error message through
+/// Utf8FromSystemText, so that a system whose code page lacks the Chinese
+/// characters still shows them.
 class Prompts {
 public:
     virtual ~Prompts() = default;

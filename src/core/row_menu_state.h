@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/fixed_texts.h"
 #include "core/my_rec.h"
 
 namespace quorvex {
@@ -14,6 +15,30 @@ enum class RowCommand {
     Locate,
     Property,
     Export,
+};
+
+/// The row menu `PmTree` from top to bottom: its items, with a separator
+/// after the details item, after the close-connection item and before the
+/// export item. Both front-ends build their menus from this table.
+struct RowMenuItem {
+    bool Separator;
+    RowCommand Command;   // unused for a separator
+    const char *Caption;  // UTF-8, with its access key marked by "&"
+    /// The window's own key for the command, only named beside the item
+    /// ("Ctrl+S"); nullptr for none.
+    const char *Key = nullptr;
+};
+inline constexpr RowMenuItem RowMenuItems[] = {
+    {false, RowCommand::ProcInfo, texts::ProcInfoItem},
+    {true, RowCommand::ProcInfo, "-"},
+    {false, RowCommand::EndProc, texts::EndProcItem},
+    {false, RowCommand::CloseConnection, texts::CloseConnectionItem},
+    {true, RowCommand::CloseConnection, "-"},
+    {false, RowCommand::Copy, texts::CopyItem},
+    {false, RowCommand::Locate, texts::LocateItem},
+    {false, RowCommand::Property, texts::PropertyItem},
+    {true, RowCommand::Export, "-"},
+    {false, RowCommand::Export, texts::ExportItem, "Ctrl+S"},
 };
 
 /// Enabled state of the row menu's items. All start enabled; each popup

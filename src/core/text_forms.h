@@ -57,10 +57,11 @@ using SystemTextEncoder = std::string (*)(std::string_view utf8);
 void SetSystemTextEncoder(SystemTextEncoder encoder);
 std::string SystemText(std::string_view utf8);
 
-// The way back, for texts that leave the program as UTF-8 (exported files)
-// or are compared without regard to case: a record's text in the system's
-// encoding as UTF-8. The identity unless a platform installs a decoder at
-// start (Windows: from the ANSI code page). What comes back may still hold
+// The way back, for texts that leave the program as UTF-8 (exported files,
+// message boxes, quorvex-list's output) or are compared without regard to
+// case: a record's text or an error message in the system's encoding as
+// UTF-8. The identity unless a platform installs a decoder at start
+// (Windows: from the ANSI code page). What comes back may still hold
 // bytes that are not UTF-8 (Linux names are the kernel's bytes).
 using SystemTextDecoder = std::string (*)(std::string_view text);
 void SetSystemTextDecoder(SystemTextDecoder decoder);

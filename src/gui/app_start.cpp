@@ -21,7 +21,7 @@ bool EnsureSingleInstance(InstanceLock &instance, Prompts &prompts)
 {
     if (instance.TryAcquire())
         return true;
-    prompts.ShowMessage(SystemText(texts::AlreadyRunning));
+    prompts.ShowMessage(texts::AlreadyRunning);
     return false;
 }
 

@@ -19,8 +19,7 @@ DisplaySettings CurrentDisplaySettings(int argc, char **argv);
 /// to: QApplication would then abort the process. Asked by main() before
 /// QApplication is made. Linux: X11 needs DISPLAY and Wayland needs
 /// WAYLAND_DISPLAY; a platform plugin that needs neither (offscreen, vnc,
-/// eglfs, ...) or one named on the command line is trusted. Windows: always
-/// true.
+/// eglfs, ...) or one named on the command line is trusted.
 bool HasDisplay(const DisplaySettings &settings);
 
 }  // namespace quorvex

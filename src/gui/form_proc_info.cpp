@@ -16,6 +16,8 @@
 
 #include "core/fixed_texts.h"
 #include "core/my_rec.h"
+#include "core/process_commands.h"
+#include "core/window_layout.h"
 #include "core/shell_actions.h"
 #include "gui/system_text.h"
 
@@ -23,9 +25,14 @@ namespace quorvex {
 
 namespace {
 
-constexpr int ClientWidth = 425;
-constexpr int ClientHeight = 237;
-constexpr int IconSize = 32;
+using layout::InfoControl;
+
+constexpr int IconSize = layout::ProcInfoIconSize;
+
+QColor Colour(layout::Rgb rgb)
+{
+    return QColor(rgb.R, rgb.G, rgb.B);
+}
 
 // Face, hot-track and highlight colours of the hot-tracking OK button.
 const char *OkButtonStyle =
@@ -40,23 +47,29 @@ void Paint(QWidget *widget, QPalette::ColorRole role, const QColor &color)
     widget->setPalette(palette);
 }
 
-QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, int left, int top)
+QRect PlaceRect(InfoControl id)
+{
+    const layout::InfoPlace &p = layout::PlaceOf(id);
+    return QRect(p.Left, p.Top, p.Width, p.Height);
+}
+
+QLabel *AddLabel(QWidget *parent, InfoControl id, const QString &text)
 {
     auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(left, top);
+    label->setObjectName(QString::fromLatin1(layout::PlaceOf(id).Name));
+    label->move(PlaceRect(id).topLeft());
     label->adjustSize();  // as wide as its text
     return label;
 }
 
-QFrame *AddLine(QWidget *parent, const char *name, int top)
+QFrame *AddLine(QWidget *parent, InfoControl id)
 {
     auto *line = new QFrame(parent);
-    line->setObjectName(QString::fromLatin1(name));
+    line->setObjectName(QString::fromLatin1(layout::PlaceOf(id).Name));
     line->setFrameShape(QFrame::NoFrame);
-    line->setGeometry(8, top, 409, 1);
+    line->setGeometry(PlaceRect(id));
     line->setAutoFillBackground(true);
-    Paint(line, QPalette::Window, QColor(196, 211, 219));
+    Paint(line, QPalette::Window, Colour(layout::ProcInfoLineColour));
     return line;
 }
 
@@ -72,30 +85,31 @@ TFormProcInfo::TFormProcInfo(const TMyRec &rec, ShellActions &shell, QWidget *pa
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
     setWindowTitle(FromFixedText(texts::ProcInfoCaption));
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(layout::ProcInfoWidth, layout::ProcInfoHeight);
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(8);
     setFont(font);
 
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(0, 0, ClientWidth, ClientHeight);
+    panel->setGeometry(0, 0, layout::ProcInfoWidth, layout::ProcInfoHeight);
     panel->setAutoFillBackground(true);
-    Paint(panel, QPalette::Window, QColor(236, 245, 248));
+    Paint(panel, QPalette::Window, Colour(layout::BarColour));
+    const ProcInfoTexts shown = MakeProcInfoTexts(rec);
 
     // Made first so that it heads the tab order, with the path box second.
     m_ok = new QPushButton(FromFixedText(texts::ProcInfoOkButton), panel);
     m_ok->setObjectName(QStringLiteral("BTNOK"));
-    m_ok->setGeometry(321, 202, 97, 26);
+    m_ok->setGeometry(PlaceRect(InfoControl::BTNOK));
     m_ok->setDefault(true);
     // A style sheet of its own: the owner's sheet reaches into this dialog
     // and would give the button the main window's face.
     m_ok->setStyleSheet(QString::fromLatin1(OkButtonStyle));
     connect(m_ok, &QPushButton::clicked, this, &QDialog::close);
 
-    m_path = new QLineEdit(FromSystemText(rec.ProcessPath), panel);
+    m_path = new QLineEdit(FromSystemText(shown.Path), panel);
     m_path->setObjectName(QStringLiteral("EPath"));
-    m_path->setGeometry(8, 140, 409, 20);
+    m_path->setGeometry(PlaceRect(InfoControl::EPath));
     m_path->setReadOnly(true);
     m_path->setFrame(false);
     m_path->setCursorPosition(0);
@@ -105,30 +119,30 @@ TFormProcInfo::TFormProcInfo(const TMyRec &rec, ShellActions &shell, QWidget *pa
 
     m_image = new QLabel(panel);
     m_image->setObjectName(QStringLiteral("Image1"));
-    m_image->setGeometry(16, 16, IconSize, IconSize);
+    m_image->setGeometry(PlaceRect(InfoControl::Image1));
 
-    QLabel *exe = AddLabel(panel, "LabExe", FromSystemText(rec.ProcessName), 80, 16);
+    QLabel *exe = AddLabel(panel, InfoControl::LabExe, FromSystemText(shown.Exe));
     QFont bold = exe->font();
     bold.setBold(true);
     exe->setFont(bold);
     exe->adjustSize();
 
-    AddLabel(panel, "LabExeDes", FromSystemText(rec.Description) + QStringLiteral("  "), 80, 45)->setEnabled(false);
-    AddLabel(panel, "LabPID", FromFixedText(texts::ProcInfoPidPrefix) + FromSystemText(rec.Pid), 80, 69);
-    AddLabel(panel, "Labcomp", FromSystemText(rec.CompanyName) + QStringLiteral(" "), 80, 91);
-    AddLine(panel, "Shape1", 114);
-    AddLabel(panel, "Label5", FromFixedText(texts::ProcInfoPathLabel), 10, 121);
+    AddLabel(panel, InfoControl::LabExeDes, FromSystemText(shown.ExeDes))->setEnabled(false);
+    AddLabel(panel, InfoControl::LabPID, FromSystemText(shown.Pid));
+    AddLabel(panel, InfoControl::Labcomp, FromSystemText(shown.Comp));
+    AddLine(panel, InfoControl::Shape1);
+    AddLabel(panel, InfoControl::Label5, FromFixedText(texts::ProcInfoPathLabel));
 
-    m_locate = AddLabel(panel, "LabLocate", FromFixedText(texts::ProcInfoLocateLink), 12, 179);
+    m_locate = AddLabel(panel, InfoControl::LabLocate, FromFixedText(texts::ProcInfoLocateLink));
     QFont link = m_locate->font();
     link.setUnderline(true);
     m_locate->setFont(link);
     m_locate->adjustSize();
-    Paint(m_locate, QPalette::WindowText, QColor(0, 0, 255));
+    Paint(m_locate, QPalette::WindowText, Colour(layout::ProcInfoLinkColour));
     m_locate->setCursor(Qt::PointingHandCursor);
     m_locate->installEventFilter(this);
 
-    AddLine(panel, "Shape2", 198);
+    AddLine(panel, InfoControl::Shape2);
 
     setTabOrder(m_ok, m_path);
     m_ok->setFocus();
@@ -142,7 +156,8 @@ void TFormProcInfo::SetIcon(const QIcon &icon)
     picture.fill(Qt::transparent);
     {
         QPainter painter(&picture);
-        painter.drawPixmap(QRect(1, 1, IconSize, IconSize), icon.pixmap(IconSize, IconSize));
+        painter.drawPixmap(QRect(layout::ProcInfoIconOffset, layout::ProcInfoIconOffset, IconSize, IconSize),
+                           icon.pixmap(IconSize, IconSize));
     }
     m_image->setPixmap(picture);
 }

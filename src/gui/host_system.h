@@ -5,10 +5,10 @@
 #include "core/main_controller.h"
 #include "core/shell_actions.h"
 
-// What the GUI takes from the desktop system it was built for. Every OS
-// folder (gui/linux, gui/windows) supplies all of these, and the build
-// compiles exactly one folder. The text conversion between records and
-// widgets is supplied the same way and declared in gui/system_text.h.
+// What the GUI takes from the desktop system it was built for: gui/linux
+// supplies all of these (Windows has a window of its own, src/wingui). The
+// text conversion between records and widgets is supplied the same way and
+// declared in gui/system_text.h.
 namespace quorvex {
 
 /// Proof that no other instance of the program runs for this user.
@@ -24,13 +24,12 @@ public:
 
 /// The per-user instance claim of this system, not yet tried.
 /// Linux: a lock file in the user's runtime directory, taken over when its
-/// owner died. Windows: the named mutex of the logon session, which stays
-/// held until the process ends.
+/// owner died.
 std::unique_ptr<InstanceLock> CreateInstanceLock();
 
 /// The desktop's handlers for web links, files, the file manager and the
 /// property sheet. Linux: Qt's desktop services and the session bus's file
-/// manager; Windows: the shell, in the ANSI code page.
+/// manager.
 std::unique_ptr<ShellActions> CreateShellActions();
 
 /// Help files and path rules of this system.

@@ -9,7 +9,7 @@
 namespace quorvex {
 
 namespace {
-const QColor HotCaption(0, 0, 255);
+const QColor HotCaption(layout::HotCaptionColour.R, layout::HotCaptionColour.G, layout::HotCaptionColour.B);
 const QColor DividerColor(208, 208, 208);
 }  // namespace
 
@@ -26,9 +26,9 @@ ListHeader::ListHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
     setMouseTracking(true);
     setFixedHeight(Height);
     setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont f(QStringLiteral("MS Sans Serif"));
+    QFont f(QString::fromLatin1(layout::HeaderFontFace));
     f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(13);
+    f.setPixelSize(layout::HeaderFontHeight);
     setFont(f);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -48,8 +48,13 @@ void ListHeader::applyColumnLimits()
 {
     if (count() <= ColManage)
         return;
-    setSectionResizeMode(ColManage, QHeaderView::Fixed);
-    resizeSection(ColManage, ManageWidth);
+    for (int column = 0; column < count() && column < ColumnCount; ++column) {
+        const ColumnInfo &info = GetColumnInfo(column);
+        if (info.Fixed) {
+            setSectionResizeMode(column, QHeaderView::Fixed);
+            resizeSection(column, info.Width);
+        }
+    }
 }
 
 void ListHeader::setSortState(int column, Qt::SortOrder order)
@@ -83,7 +88,8 @@ void ListHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
         painter->drawPolygon(tri);
         textRect.setRight(glyph.left() - 3);
     }
-    const Qt::Alignment align = logicalIndex == ColManage ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+    const Qt::Alignment align =
+        GetColumnInfo(logicalIndex).Fixed ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
     const QString caption = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
     painter->setPen(logicalIndex == m_hot ? HotCaption : QColor(Qt::black));
     painter->setFont(font());
@@ -121,14 +127,13 @@ bool ListHeader::onDivider(int x) const
 bool ListHeader::startPress(QMouseEvent *event)
 {
     const int x = event->position().toPoint().x();
-    if (event->button() != Qt::LeftButton || onDivider(x)) {
-        m_pressed = -1;
+    if (event->button() != Qt::LeftButton)
         return false;
-    }
-    m_pressed = logicalIndexAt(x);
+    const int pressed = onDivider(x) ? NoColumn : logicalIndexAt(x);
+    m_clicks.Press(pressed);
     // QHeaderView decides at the press whether a drag moves the section.
-    setSectionsMovable(m_pressed == MovableColumn);
-    return m_pressed >= 0;
+    setSectionsMovable(pressed == MovableColumn);
+    return pressed >= 0;
 }
 
 void ListHeader::mousePressEvent(QMouseEvent *event)
@@ -147,17 +152,14 @@ void ListHeader::mouseDoubleClickEvent(QMouseEvent *event)
 
 void ListHeader::mouseReleaseEvent(QMouseEvent *event)
 {
-    const int pressed = m_pressed;
-    m_pressed = -1;
-    const bool moved = sectionsMovable() && pressed >= 0 &&
-                       visualIndex(pressed) != visualIndexAt(event->position().toPoint().x());
+    const QPoint p = event->position().toPoint();
+    const bool moved = sectionsMovable() && visualIndex(MovableColumn) != visualIndexAt(p.x());
     QHeaderView::mouseReleaseEvent(event);
     setSectionsMovable(false);
-    if (event->button() != Qt::LeftButton || pressed < 0 || moved)
+    if (event->button() != Qt::LeftButton)
         return;
-    const QPoint p = event->position().toPoint();
-    const bool inside = rect().contains(p) && logicalIndexAt(p.x()) == pressed;
-    emit headerClicked(inside ? pressed : NoColumn);
+    if (const std::optional<int> column = m_clicks.Release(rect().contains(p) ? logicalIndexAt(p.x()) : NoColumn, moved))
+        emit headerClicked(*column);
 }
 
 void ListHeader::mouseMoveEvent(QMouseEvent *event)

@@ -2,6 +2,9 @@
 
 #include <QHeaderView>
 
+#include "core/list_mouse.h"
+#include "core/window_layout.h"
+
 namespace quorvex {
 
 /// The list's header: flat and white with black captions, the caption under
@@ -23,8 +26,7 @@ public:
     void applyColumnLimits();
     void setModel(QAbstractItemModel *model) override;
 
-    static constexpr int Height = 20;
-    static constexpr int ManageWidth = 40;
+    static constexpr int Height = layout::HeaderHeight;
 
 signals:
     /// A header click as the list reports it: a column, or -1.
@@ -43,7 +45,7 @@ private:
     void setHot(int section);
     bool startPress(QMouseEvent *event);
 
-    int m_pressed = -1;  // section under a left press that may become a click
+    HeaderMouseRules m_clicks;
     int m_hot = -1;
 };
 

@@ -24,6 +24,7 @@
 
 #include "core/columns.h"
 #include "core/fixed_texts.h"
+#include "core/window_layout.h"
 #include "gui/clipboard_report.h"
 #include "gui/connection_model.h"
 #include "gui/connection_view.h"
@@ -39,12 +40,18 @@ namespace quorvex {
 
 namespace {
 
-constexpr int ClientWidth = 746;
-constexpr int ClientHeight = 433;
-constexpr int TopBarHeight = 34;
-constexpr int BottomBarHeight = 28;
-constexpr int TimerInterval = 10000;
-const QColor BarColour(236, 245, 248);
+using layout::BarControl;
+
+QColor Colour(layout::Rgb rgb)
+{
+    return QColor(rgb.R, rgb.G, rgb.B);
+}
+
+QRect PlaceRect(BarControl id)
+{
+    const layout::ControlPlace &p = layout::PlaceOf(id);
+    return QRect(p.Left, p.Top, p.Width, p.Height);
+}
 
 const char *ButtonStyle =
     "QPushButton { background-color: rgb(244,244,240); border: 1px solid rgb(170,170,170); border-radius: 2px; }"
@@ -119,8 +126,8 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     (void)accessibleFactoryInstalled;
     setObjectName(QStringLiteral("FormQuorvex"));
     setWindowTitle(FromFixedText(texts::InitialCaption));
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11);  // 8 pt on a 96 dpi screen
+    QFont font(QString::fromLatin1(layout::FontFace));
+    font.setPixelSize(layout::FontHeight);  // 8 pt on a 96 dpi screen
     setFont(font);
     setStyleSheet(QString::fromLatin1(ButtonStyle));
 
@@ -131,11 +138,11 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     for (QWidget *bar : {top, bottom}) {
         bar->setAutoFillBackground(true);
         QPalette palette = bar->palette();
-        palette.setColor(QPalette::Window, BarColour);
+        palette.setColor(QPalette::Window, Colour(layout::BarColour));
         bar->setPalette(palette);
     }
-    top->setFixedHeight(TopBarHeight);
-    bottom->setFixedHeight(BottomBarHeight);
+    top->setFixedHeight(layout::TopBarHeight);
+    bottom->setFixedHeight(layout::BottomBarHeight);
     BuildTopBar(top);
     BuildBottomBar(bottom);
     SetCounters(0, 0);
@@ -150,16 +157,16 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
     BindListTools();
     m_controller.Hooks.CreateIconCaches = [this] { CreateIconCaches(); };
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(top);
-    layout->addWidget(m_view, 1);
-    layout->addWidget(bottom);
+    auto *rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->addWidget(top);
+    rows->addWidget(m_view, 1);
+    rows->addWidget(bottom);
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(TimerInterval);
+    m_timer->setInterval(RefreshIntervalMs);
     // A coarse timer may shift a 10 s tick by half a second either way; the
     // next automatic refresh is meant to come 10 s after the last one.
     m_timer->setTimerType(Qt::PreciseTimer);
@@ -172,10 +179,10 @@ MainWindow::MainWindow(Platform &platform, Prompts &prompts, ShellActions &shell
         connect(app, &QGuiApplication::commitDataRequest, this, &MainWindow::AskSessionEnd);
 
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    setMinimumSize(672, 200);
-    resize(ClientWidth, ClientHeight);
+    setMinimumSize(layout::MinClientWidth, layout::MinClientHeight);
+    resize(layout::ClientWidth, layout::ClientHeight);
     if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(ClientWidth / 2, ClientHeight / 2));
+        move(screen->availableGeometry().center() - QPoint(layout::ClientWidth / 2, layout::ClientHeight / 2));
 }
 
 MainWindow::~MainWindow()
@@ -192,14 +199,15 @@ MainWindow::~MainWindow()
 
 void MainWindow::BuildTopBar(QWidget *bar)
 {
-    m_labAppCount = CounterLabel("LabAppCount", QColor(255, 0, 0), bar);
-    m_labNetCount = CounterLabel("LabNetCount", QColor(0, 0, 255), bar);
+    m_labAppCount = CounterLabel("LabAppCount", Colour(layout::AppCountColour), bar);
+    m_labNetCount = CounterLabel("LabNetCount", Colour(layout::NetCountColour), bar);
     auto *help = Button("BTNHelp", texts::HelpButton, bar);
     auto *update = Button("BTNUpdate", texts::UpdateButton, bar);
     auto *home = Button("BTNHomePage", texts::HomePageButton, bar);
-    help->setFixedSize(74, 32);
-    update->setFixedSize(86, 32);
-    home->setFixedSize(86, 32);
+    // Side by side at the right edge, which the layout keeps them at.
+    help->setFixedSize(PlaceRect(BarControl::BTNHelp).size());
+    update->setFixedSize(PlaceRect(BarControl::BTNUpdate).size());
+    home->setFixedSize(PlaceRect(BarControl::BTNHomePage).size());
 
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
@@ -211,12 +219,16 @@ void MainWindow::BuildTopBar(QWidget *bar)
     row->addWidget(TextLabel(texts::CountersAfter, bar));
     // The filter field, when shown, takes the free room up to its widest and
     // leaves the rest to the spacer; the sentence never gives way to it.
-    row->addSpacing(6);
+    // The options button keeps its distance to the help button (both places
+    // count from the bar's right edge).
+    const layout::ControlPlace &optionsPlace = layout::PlaceOf(BarControl::BTNOptions);
+    const int optionsGap = optionsPlace.Left - optionsPlace.Width - layout::PlaceOf(BarControl::BTNHelp).Left;
+    row->addSpacing(layout::FilterFieldGapLeft);
     row->addStretch(0);
     row->addWidget(BuildFilterField(bar), 1);
-    row->addSpacing(4);
+    row->addSpacing(layout::FilterFieldGapRight);
     row->addWidget(BuildOptionsButton(bar));
-    row->addSpacing(4);
+    row->addSpacing(optionsGap);
     row->addWidget(help);
     row->addWidget(update);
     row->addWidget(home);
@@ -233,7 +245,7 @@ QPushButton *MainWindow::BuildOptionsButton(QWidget *bar)
     // The view options beyond the bottom bar's boxes live in the top bar's
     // free room, as checkable items of one menu.
     auto *button = Button("BTNOptions", texts::OptionsButton, bar);
-    button->setFixedSize(60, 32);
+    button->setFixedSize(PlaceRect(BarControl::BTNOptions).size());
     button->setToolTip(FromFixedText(texts::OptionsToolTip));
     auto *menu = new QMenu(button);
     for (const CheckBox option : ViewOptions) {
@@ -254,9 +266,9 @@ QLineEdit *MainWindow::BuildFilterField(QWidget *bar)
     // Ctrl+F. The count of rows shown sits inside it, at its right end.
     m_filterEdit = new QLineEdit(bar);
     m_filterEdit->setObjectName(QStringLiteral("EFilter"));
-    m_filterEdit->setFixedHeight(22);
-    m_filterEdit->setMinimumWidth(60);
-    m_filterEdit->setMaximumWidth(220);
+    m_filterEdit->setFixedHeight(layout::FilterFieldHeight);
+    m_filterEdit->setMinimumWidth(layout::FilterFieldMinWidth);
+    m_filterEdit->setMaximumWidth(layout::FilterFieldMaxWidth);
     m_filterEdit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_filterEdit->setPlaceholderText(FromFixedText(texts::FilterPlaceholder));
     m_filterEdit->setToolTip(FromFixedText(texts::FilterToolTip));
@@ -265,7 +277,7 @@ QLineEdit *MainWindow::BuildFilterField(QWidget *bar)
     m_filterCount->setObjectName(QStringLiteral("LabFilterCount"));
     m_filterCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QPalette palette = m_filterCount->palette();
-    palette.setColor(QPalette::WindowText, QColor(110, 110, 110));
+    palette.setColor(QPalette::WindowText, Colour(layout::FilterCountColour));
     m_filterCount->setPalette(palette);
     m_filterCount->hide();
     auto *inside = new QHBoxLayout(m_filterEdit);
@@ -360,10 +372,10 @@ void MainWindow::BuildBottomBar(QWidget *bar)
     m_cbAutoRefresh = Box("CBAutoRefresh", texts::AutoRefreshBox, false, bar);
     m_cbAlwaysTop = Box("CBAlwaysTop", texts::AlwaysTopBox, true, bar);
     m_cbShowInfo = Box("CBShowInfo", texts::ShowInfoBox, false, bar);
-    m_cbShowLocal->setGeometry(8, 6, 145, 17);
-    m_cbAutoRefresh->setGeometry(157, 6, 124, 17);
-    m_cbAlwaysTop->setGeometry(282, 6, 182, 17);
-    m_cbShowInfo->setGeometry(755, 6, 166, 17);
+    m_cbShowLocal->setGeometry(PlaceRect(BarControl::CBShowLocal));
+    m_cbAutoRefresh->setGeometry(PlaceRect(BarControl::CBAutoRefresh));
+    m_cbAlwaysTop->setGeometry(PlaceRect(BarControl::CBAlwaysTop));
+    m_cbShowInfo->setGeometry(PlaceRect(BarControl::CBShowInfo));
     if (!CanKeepWindowOnTop(QGuiApplication::platformName().toStdString())) {
         // The box keeps its remembered state, but cannot act on it here.
         m_cbAlwaysTop->setEnabled(false);
@@ -372,35 +384,33 @@ void MainWindow::BuildBottomBar(QWidget *bar)
 
     m_btnRefresh = Button("BTNRefresh", texts::RefreshButton, bar);
     m_btnEndPro = Button("BTNEndPro", texts::EndProcessButton, bar);
-    m_btnRefresh->setGeometry(553, 1, 80, 26);
-    m_btnEndPro->setGeometry(633, 1, 110, 26);
+    m_btnRefresh->setGeometry(PlaceRect(BarControl::BTNRefresh));
+    m_btnEndPro->setGeometry(PlaceRect(BarControl::BTNEndPro));
 
     auto *email = new QLabel(FromFixedText(texts::MailLabel), bar);
     email->setObjectName(QStringLiteral("Label6"));
     email->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Right-aligned, ending where its 27 pixels at 950 end. Fonts with wider
-    // letters than the design's need more room, and the metrics known here
-    // are not yet those of the final style, so it takes the free space back
-    // to the show-info box (which ends at 921) instead of clipping the text.
-    email->setGeometry(921, 0, 950 + 27 - 921, BottomBarHeight);
+    email->setGeometry(PlaceRect(BarControl::Label6));
 
-    m_mailLink = new QLabel(MailLinkHtml(QColor(60, 60, 120)), bar);
+    m_mailLink = new QLabel(MailLinkHtml(Colour(layout::MailLinkColour)), bar);
     m_mailLink->setObjectName(QStringLiteral("RzURLLabel1"));
     m_mailLink->setTextFormat(Qt::RichText);
     m_mailLink->setOpenExternalLinks(false);
-    QFont linkFont(QStringLiteral("Verdana"));
-    linkFont.setPixelSize(11);
+    QFont linkFont(QString::fromLatin1(layout::MailLinkFontFace));
+    linkFont.setPixelSize(layout::FontHeight);
     m_mailLink->setFont(linkFont);
     m_mailLink->adjustSize();
-    m_mailLink->move(984, (BottomBarHeight - m_mailLink->height()) / 2);
+    m_mailLink->move(PlaceRect(BarControl::RzURLLabel1).left(), (layout::BottomBarHeight - m_mailLink->height()) / 2);
 
     connect(m_btnRefresh, &QPushButton::clicked, this,
             [this] { RunHandler([this] { m_controller.BTNRefreshClick(); }); });
     connect(m_btnEndPro, &QPushButton::clicked, this,
             [this] { RunHandler([this] { m_controller.BTNEndProClick(); }); });
     connect(m_mailLink, &QLabel::linkActivated, this, [this] {
-        RunHandler([this] { m_controller.MailLinkClick(); });
-        m_mailLink->setText(MailLinkHtml(QColor(130, 95, 70)));
+        bool taken = false;
+        RunHandler([&] { taken = m_controller.MailLinkClick(); });
+        if (taken)
+            m_mailLink->setText(MailLinkHtml(Colour(layout::MailLinkVisitedColour)));
     });
     const std::pair<QCheckBox *, CheckBox> boxes[] = {{m_cbShowLocal, CheckBox::ShowLocal},
                                                       {m_cbAutoRefresh, CheckBox::AutoRefresh},
@@ -426,7 +436,7 @@ void MainWindow::ConfigureColumns()
     // the column table.
     for (int column = 0; column < ColumnCount; ++column) {
         const ColumnInfo &info = GetColumnInfo(column);
-        if (column != ColManage)
+        if (!info.Fixed)
             m_view->header()->resizeSection(column, info.Width);
         m_view->setColumnHidden(column, !info.VisibleAtStart);
     }
@@ -625,12 +635,12 @@ void MainWindow::SetCounters(int appCount, int netCount)
 
 std::string MainWindow::Caption() const
 {
-    return ToSystemText(windowTitle());
+    return windowTitle().toStdString();
 }
 
 void MainWindow::SetCaption(const std::string &caption)
 {
-    setWindowTitle(FromSystemText(caption));
+    setWindowTitle(QString::fromStdString(caption));
 }
 
 void MainWindow::FocusList()

@@ -23,13 +23,13 @@ void QtPrompts::SetOwner(QWidget *owner)
 
 void QtPrompts::ShowMessage(const std::string &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, Title(), FromSystemText(text), QMessageBox::Ok, m_owner);
+    QMessageBox box(QMessageBox::NoIcon, Title(), QString::fromStdString(text), QMessageBox::Ok, m_owner);
     box.exec();
 }
 
 bool QtPrompts::AskYesNo(const std::string &text, bool defaultNo)
 {
-    QMessageBox box(QMessageBox::Question, Title(), FromSystemText(text), QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Question, Title(), QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
                     m_owner);
     box.setDefaultButton(defaultNo ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
@@ -37,7 +37,7 @@ bool QtPrompts::AskYesNo(const std::string &text, bool defaultNo)
 
 void QtPrompts::ReportError(const std::string &text)
 {
-    QMessageBox box(QMessageBox::Critical, Title(), FromSystemText(ErrorReportText(text)), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, Title(), QString::fromStdString(ErrorReportText(text)), QMessageBox::Ok,
                     m_owner);
     box.exec();
 }

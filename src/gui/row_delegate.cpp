@@ -72,7 +72,7 @@ void RowDelegate::VTSAfterCellPaint(QPainter *painter, const QModelIndex &index,
 {
     if (!index.isValid() || index.column() != ColManage)
         return;
-    painter->drawImage(cellRect.left() + 12, cellRect.top() + 3, manageIcon());
+    painter->drawImage(cellRect.left() + layout::ManageIconLeft, cellRect.top() + layout::ManageIconTop, manageIcon());
 }
 
 bool RowDelegate::isElided(const QStyleOptionViewItem &option, const QModelIndex &index) const

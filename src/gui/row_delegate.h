@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QStyledItemDelegate>
 
+#include "core/window_layout.h"
+
 namespace quorvex {
 
 /// Paints the list's cells: the selected row green with its texts in the
@@ -26,8 +28,9 @@ public:
     /// The manage icon `Image1`: 19 x 18, 32 bits per pixel, opaque.
     static const QImage &manageIcon();
 
-    static constexpr int RowHeight = 22;
-    static inline const QColor SelectedColor{0, 128, 64};
+    static constexpr int RowHeight = layout::RowHeight;
+    static inline const QColor SelectedColor{layout::SelectedRowColour.R, layout::SelectedRowColour.G,
+                                             layout::SelectedRowColour.B};
     // Windows draws the grid in the active caption's system colour; Qt has no
     // role for it, so the classic default stands in.
     static inline const QColor GridColor{153, 180, 209};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <functional>
 
 #include <QObject>
@@ -29,13 +31,15 @@ public:
     RowMenu(const RowMenuState &state, QWidget *parent = nullptr);
 
     QMenu *menu() const { return m_menu; }
-    QAction *procInfoAction() const { return m_procInfo; }
-    QAction *endProcAction() const { return m_endProc; }
-    QAction *copyAction() const { return m_copy; }
-    QAction *locateAction() const { return m_locate; }
-    QAction *propertyAction() const { return m_property; }
-    QAction *closeConnectionAction() const { return m_closeConnection; }
-    QAction *exportAction() const { return m_export; }
+    /// The item of a command.
+    QAction *action(RowCommand command) const { return m_actions[static_cast<size_t>(command)]; }
+    QAction *procInfoAction() const { return action(RowCommand::ProcInfo); }
+    QAction *endProcAction() const { return action(RowCommand::EndProc); }
+    QAction *copyAction() const { return action(RowCommand::Copy); }
+    QAction *locateAction() const { return action(RowCommand::Locate); }
+    QAction *propertyAction() const { return action(RowCommand::Property); }
+    QAction *closeConnectionAction() const { return action(RowCommand::CloseConnection); }
+    QAction *exportAction() const { return action(RowCommand::Export); }
 
     void setOpener(Opener opener) { m_opener = std::move(opener); }
     void setCursorSource(CursorSource source) { m_cursor = std::move(source); }
@@ -53,13 +57,8 @@ signals:
 private:
     const RowMenuState &m_state;
     QMenu *m_menu;
-    QAction *m_procInfo;
-    QAction *m_endProc;
-    QAction *m_copy;
-    QAction *m_locate;
-    QAction *m_property;
-    QAction *m_closeConnection;
-    QAction *m_export;
+    // The menu's action of each command, by RowCommand's value.
+    std::array<QAction *, static_cast<size_t>(RowCommand::Export) + 1> m_actions{};
     Opener m_opener;
     CursorSource m_cursor;
 };

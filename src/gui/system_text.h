@@ -5,9 +5,9 @@
 
 namespace quorvex {
 
-/// Records hold 8-bit text in the system's encoding: UTF-8 on Linux, the
-/// ANSI code page on Windows. Every text crossing into or out of a widget
-/// (and the clipboard) goes through these two.
+/// Records hold 8-bit text in the system's encoding, UTF-8 on Linux. Every
+/// text crossing into or out of a widget (and the clipboard) goes through
+/// these two.
 QString FromSystemText(const std::string &text);
 std::string ToSystemText(const QString &text);
 

@@ -5,6 +5,7 @@
 
 #include "core/list_export.h"
 #include "core/tcp_state.h"
+#include "core/text_forms.h"
 
 using namespace quorvex;
 
@@ -44,4 +45,12 @@ TEST(ListExport, AFailureNamesTheFileAndTheReason)
 {
     EXPECT_EQ(ExportFailedText("/a/%2.csv", "No space left on device"),
               "无法保存文件 /a/%2.csv：No space left on device");
+    // The message box takes UTF-8: the path and the reason come back from
+    // the system's encoding, the fixed text is UTF-8 already.
+    SetSystemTextEncoder([](std::string_view) { return std::string("?"); });
+    SetSystemTextDecoder([](std::string_view system) { return "<" + std::string(system) + ">"; });
+    const std::string text = ExportFailedText("C:\\a.csv", "Access denied");
+    SetSystemTextEncoder(nullptr);
+    SetSystemTextDecoder(nullptr);
+    EXPECT_EQ(text, "无法保存文件 <C:\\a.csv>：<Access denied>");
 }

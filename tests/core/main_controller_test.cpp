@@ -11,6 +11,7 @@
 #include "core/main_controller.h"
 #include "core/prompts.h"
 #include "core/shell_actions.h"
+#include "core/text_forms.h"
 #include "core/version_tag.h"
 #include "platform/fake/fake_platform.h"
 
@@ -23,6 +24,7 @@ struct Recorder : MainView, Prompts, ShellActions {
     std::vector<std::string> Log;
     std::string CaptionText = "OndriQuorvex V$V$(网络连接查看器)";
     bool Answer = true;
+    bool UrlTaken = true;
     int AppCount = -1, NetCount = -1;
 
     void SetRefreshEnabled(bool e) override { Log.push_back(e ? "enable" : "disable"); }
@@ -58,7 +60,11 @@ struct Recorder : MainView, Prompts, ShellActions {
     }
     void ReportError(const std::string &t) override { Log.push_back("error:" + t); }
 
-    void OpenUrl(const std::string &u) override { Log.push_back("url:" + u); }
+    bool OpenUrl(const std::string &u) override
+    {
+        Log.push_back("url:" + u);
+        return UrlTaken;
+    }
     void OpenFile(const std::string &p) override { Log.push_back("file:" + p); }
     void ShowInFileManager(const std::string &p) override { Log.push_back("show:" + p); }
     void ShowProperties(const std::string &p) override { Log.push_back("props:" + p); }
@@ -374,10 +380,41 @@ TEST_F(Fixture, LinkButtons)
     Created();
     ctl.BTNHomePageClick();
     ctl.BTNUpdateClick();
-    ctl.MailLinkClick();
+    EXPECT_TRUE(ctl.MailLinkClick());
+    rec.UrlTaken = false;
+    EXPECT_FALSE(ctl.MailLinkClick());
     EXPECT_EQ(rec.Log, (std::vector<std::string>{"url:https://ondriquorvex.example.org/",
                                                  "url:https://ondriquorvex.example.org/update.html",
+                                                 "url:mailto:support@ondriquorvex.example.org",
                                                  "url:mailto:support@ondriquorvex.example.org"}));
+}
+
+// A system code page without Chinese (Windows 1252) turns those characters
+// into "?": the caption and the questions never pass through it, while an
+// error message in the system's encoding is decoded for the report.
+TEST_F(Fixture, FixedTextsBypassTheSystemEncoding)
+{
+    SetSystemTextEncoder([](std::string_view utf8) {
+        std::string lossy;
+        for (size_t i = 0; i < utf8.size(); ++i) {
+            const auto c = static_cast<unsigned char>(utf8[i]);
+            if (c < 0x80)
+                lossy += utf8[i];
+            else if (c >= 0xC0)
+                lossy += '?';
+        }
+        return lossy;
+    });
+    SetSystemTextDecoder([](std::string_view system) { return "decoded " + std::string(system); });
+    Created();
+    rec.Answer = false;
+    ctl.FormCloseQuery();
+    ctl.Guard([] { throw std::runtime_error("Unable to write to C:\\x"); });
+    SetSystemTextEncoder(nullptr);
+    SetSystemTextDecoder(nullptr);
+    EXPECT_EQ(rec.CaptionText, "OndriQuorvex V3.0(网络连接查看器)");
+    EXPECT_EQ(rec.Log.at(rec.Log.size() - 2), "ask:您确认要退出网络连接查看器?:yes");
+    EXPECT_EQ(rec.Log.back(), "error:decoded Unable to write to C:\\x");
 }
 
 TEST(MainControllerHelp, OpensTheFirstExistingCandidateBesideTheExecutableThenInTheDataFolder)

@@ -37,7 +37,11 @@ public:
 
 class RecordingShell : public ShellActions {
 public:
-    void OpenUrl(const std::string &url) override { Calls.push_back("url " + url); }
+    bool OpenUrl(const std::string &url) override
+    {
+        Calls.push_back("url " + url);
+        return true;
+    }
     void OpenFile(const std::string &path) override { Calls.push_back("open " + path); }
     void ShowInFileManager(const std::string &path) override { Calls.push_back("show " + path); }
     void ShowProperties(const std::string &path) override { Calls.push_back("props " + path); }
@@ -168,6 +172,12 @@ TEST(FileCommands, LocatePropertiesAndInfoGuards)
     EXPECT_FALSE(CanShowProcessInfo(nullptr));
     EXPECT_FALSE(CanShowProcessInfo(&none));
     EXPECT_TRUE(CanShowProcessInfo(&present));
+
+    TMyRec bare = present;
+    bare.ProcessName = "app";
+    const ProcInfoTexts shown = MakeProcInfoTexts(bare);
+    EXPECT_EQ(std::vector<std::string>({shown.Exe, shown.ExeDes, shown.Pid, shown.Comp, shown.Path}),
+              std::vector<std::string>({"app", "  ", "PID:1", " ", "/opt/app"}));
 }
 
 const std::string Bar = [] {

@@ -47,7 +47,7 @@ struct Window : MainView, Prompts, ShellActions {
     bool AskYesNo(const std::string &, bool) override { return true; }
     void ReportError(const std::string &t) override { Errors.push_back(t); }
 
-    void OpenUrl(const std::string &) override {}
+    bool OpenUrl(const std::string &) override { return true; }
     void OpenFile(const std::string &) override {}
     void ShowInFileManager(const std::string &) override {}
     void ShowProperties(const std::string &) override {}

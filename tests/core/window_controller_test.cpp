@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,7 +83,7 @@ struct FrontEnd : MainView, ListPort, ListToolsPort, Prompts, ShellActions {
     void ShowMessage(const std::string &t) override { Log.push_back("message " + t); }
     bool AskYesNo(const std::string &, bool) override { return true; }
     void ReportError(const std::string &t) override { Log.push_back("error " + t); }
-    void OpenUrl(const std::string &) override {}
+    bool OpenUrl(const std::string &) override { return true; }
     void OpenFile(const std::string &) override {}
     void ShowInFileManager(const std::string &) override {}
     void ShowProperties(const std::string &) override {}
@@ -174,6 +175,29 @@ TEST(ListMouseRules, AnswersBySequence)
         got += answer.ColumnClick ? "C" : "";
         got += answer.DoubleClick ? "D" : "";
         EXPECT_EQ(got, c.last) << c.name;
+    }
+}
+
+TEST(HeaderMouseRules, ClicksTheColumnReleasedOverOrNone)
+{
+    struct Case {
+        const char *name;
+        int press, release;
+        bool moved;
+        std::optional<int> click;
+    };
+    const Case cases[] = {
+        {"same column", 3, 3, false, 3},
+        {"another column", 3, 4, false, -1},
+        {"outside the header", 3, -1, false, -1},
+        {"on a divider", -1, 3, false, std::nullopt},
+        {"dragged elsewhere", 13, 4, true, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        HeaderMouseRules rules;
+        rules.Press(c.press);
+        EXPECT_EQ(rules.Release(c.release, c.moved), c.click) << c.name;
+        EXPECT_EQ(rules.Release(c.release), std::nullopt) << c.name << ": a release without a press";
     }
 }
 

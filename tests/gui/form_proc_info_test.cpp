@@ -23,7 +23,7 @@ namespace {
 
 class RecordingShell : public ShellActions {
 public:
-    void OpenUrl(const std::string &) override {}
+    bool OpenUrl(const std::string &) override { return true; }
     void OpenFile(const std::string &) override {}
     void ShowInFileManager(const std::string &path) override { located.push_back(path); }
     void ShowProperties(const std::string &) override {}

@@ -184,7 +184,7 @@ private slots:
         } cases[] = {
             {ColProcess, header()->sectionViewportPosition(ColProcess) + 1},
             {afterManage, header()->sectionViewportPosition(afterManage) + 1},
-            {ColManage, header()->sectionViewportPosition(ColManage) + ListHeader::ManageWidth - 2},
+            {ColManage, header()->sectionViewportPosition(ColManage) + GetColumnInfo(ColManage).Width - 2},
         };
         for (const auto &c : cases) {
             m_clicks.clear();

@@ -47,7 +47,7 @@ struct AnsweringPrompts : Prompts {
 
 struct RecordingShell : ShellActions {
     QStringList Calls;
-    void OpenUrl(const std::string &) override {}
+    bool OpenUrl(const std::string &) override { return true; }
     void OpenFile(const std::string &) override {}
     void ShowInFileManager(const std::string &p) override { Calls << "show " + QString::fromStdString(p); }
     void ShowProperties(const std::string &p) override { Calls << "props " + QString::fromStdString(p); }
@@ -418,7 +418,7 @@ private slots:
             QVERIFY(view()->isColumnHidden(c));
         Child<QCheckBox>("CBShowInfo")->setChecked(true);
         QCOMPARE(header()->sectionSize(ColPath), 123);
-        QCOMPARE(header()->sectionSize(ColManage), int(ListHeader::ManageWidth));
+        QCOMPARE(header()->sectionSize(ColManage), int(GetColumnInfo(ColManage).Width));
     }
 
     void filterFieldNarrowsTheListUntilEscape()

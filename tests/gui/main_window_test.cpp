@@ -41,7 +41,7 @@ struct AnsweringPrompts : Prompts {
 };
 
 struct NoShell : ShellActions {
-    void OpenUrl(const std::string &) override {}
+    bool OpenUrl(const std::string &) override { return true; }
     void OpenFile(const std::string &) override {}
     void ShowInFileManager(const std::string &) override {}
     void ShowProperties(const std::string &) override {}

@@ -63,9 +63,9 @@ bool CallFileManager(const QString &method, const std::string &path)
 
 }  // namespace
 
-void DesktopShell::OpenUrl(const std::string &url)
+bool DesktopShell::OpenUrl(const std::string &url)
 {
-    QDesktopServices::openUrl(QUrl(FromSystemText(url)));
+    return QDesktopServices::openUrl(QUrl(FromSystemText(url)));
 }
 
 void DesktopShell::OpenFile(const std::string &path)

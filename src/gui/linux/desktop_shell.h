@@ -7,7 +7,7 @@ namespace quorvex {
 /// The desktop's handlers as Qt and the session bus reach them on Linux.
 class DesktopShell : public ShellActions {
 public:
-    void OpenUrl(const std::string &url) override;
+    bool OpenUrl(const std::string &url) override;
     void OpenFile(const std::string &path) override;
     void ShowInFileManager(const std::string &path) override;
     void ShowProperties(const std::string &path) override;

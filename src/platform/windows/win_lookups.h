@@ -68,8 +68,9 @@ bool EnableDebugPrivilege();
 // character.
 std::string Utf8ToAnsi(std::string_view utf8);
 
-// The way back: the ANSI code page → UTF-16 → UTF-8. Bytes the code page
-// does not map become U+FFFD.
+// The ANSI code page → UTF-16 → UTF-8: every text the A functions hand out
+// becomes well-formed UTF-8 (a byte the code page does not define becomes
+// the character the system maps it to).
 std::string AnsiToUtf8(std::string_view ansi);
 
 }  // namespace quorvex::win

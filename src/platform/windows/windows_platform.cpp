@@ -382,9 +382,10 @@ std::string DecodeFromSystem(std::string_view ansi)
 std::unique_ptr<Platform> CreatePlatform()
 {
     // Records hold ANSI code page text, as the A functions give it; fixed
-    // texts written in UTF-8 are converted on their way into a record.
+    // texts written in UTF-8 are converted on their way into a record, and
+    // record texts on their way out as UTF-8 (messages, exported files,
+    // quorvex-list, case-blind searches).
     SetSystemTextEncoder(&EncodeForSystem);
-    // Exported files and case-blind searches take them back as UTF-8.
     SetSystemTextDecoder(&DecodeFromSystem);
     return std::make_unique<WindowsPlatform>();
 }

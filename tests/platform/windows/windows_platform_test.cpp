@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "core/endpoint_text.h"
 #include "core/text_forms.h"
 #include "platform/platform.h"
 #include "platform/windows/win_lookups.h"
-#include "platform/windows/windows_shell.h"
 
 using namespace quorvex;
 
@@ -197,13 +197,21 @@ TEST(WindowsText, FixedTextsEnterRecordsInTheAnsiCodePage)
     EXPECT_EQ(Utf8FromSystemText("TCP"), "TCP");
 }
 
-TEST(WindowsInstance, SecondCreateSeesTheFirst)
+// quorvex-list writes UTF-8: a GBK name is converted, not shown as U+FFFD
+// with its bytes beside it.
+TEST(WindowsText, ListOutputConvertsRecordsToUtf8)
 {
-    const std::string name = "OndriQuorvexTest" + std::to_string(GetCurrentProcessId());
-    EXPECT_FALSE(win::AnotherInstanceRunning(name.c_str()));
-    EXPECT_TRUE(win::AnotherInstanceRunning(name.c_str()));
-    EXPECT_STREQ(win::kInstanceMutexName, "OndriQuorvex");
-    EXPECT_EQ(win::FileManagerSelectArguments("C:\\a,b\\x.exe"), "/select,\"C:\\a,b\\x.exe\"");
+    if (!ChineseCodePage())
+        GTEST_SKIP() << "needs the ANSI code page 936";
+    CreatePlatform();  // installs the decoder
+    File_Rec rec;
+    rec.ProcessName = kDescriptionGbk;
+    rec.CompanyName = kCompanyGbk;
+    std::string json;
+    AppendEndpointJson(json, "UDP", WithUtf8Texts(rec));
+    EXPECT_NE(json.find("\"processName\":\"网络连接\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"company\":\"测试工作室\""), std::string::npos) << json;
+    EXPECT_EQ(json.find("Bytes"), std::string::npos) << json;
 }
 
 TEST(WindowsPrivilege, DebugPrivilegeAndUnknownNames)
