@@ -383,6 +383,20 @@ void ConnectionListView::ShowSelection(int selectedRow, int focusedRow)
 {
     if (!m_list)
         return;
+    // The list view tells of every state set here; they are the
+    // controller's own, which it ignores, so they are not read back.
+    const bool showing = m_showingSelection;
+    m_showingSelection = true;
+    ShowSelectionStates(selectedRow, focusedRow);
+    m_showingSelection = showing;
+    if (m_paintedSelected != selectedRow) {
+        RedrawRow(m_paintedSelected);
+        RedrawRow(selectedRow);
+    }
+}
+
+void ConnectionListView::ShowSelectionStates(int selectedRow, int focusedRow)
+{
     SyncItemCount();
     // Single selection: only the row that has it now needs clearing (a
     // clear of all rows would visit every row).
@@ -392,31 +406,58 @@ void ConnectionListView::ShowSelection(int selectedRow, int focusedRow)
         item.state = state;
         SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     };
-    // Showing the selection never scrolls (the control may bring a newly
-    // focused row into view): a refresh keeps the top row where it was.
+    // Showing the selection never scrolls: a refresh keeps the top row
+    // where it was. Some list views bring a newly focused row into view, a
+    // scroll and a repaint of the whole list there and another back; for a
+    // focused row off the page that is done with drawing off, and the list
+    // is drawn once afterwards.
     const int top = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
+    auto keepTop = [&] {
+        const int topNow = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
+        if (topNow != top)
+            SendMessageW(m_list, LVM_SCROLL, 0, (top - topNow) * layout::Scale(layout::RowHeight, m_dpi));
+    };
     const bool selectable = selectedRow >= 0 && selectedRow < m_count;
-    const int selectedNow =
-        static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int selectedNow = SelectedItem();
     if (selectedNow >= 0 && selectedNow != selectedRow)
         setState(selectedNow, LVIS_SELECTED, 0);
     if (selectable && selectedNow != selectedRow)
         setState(selectedRow, LVIS_SELECTED, LVIS_SELECTED);
-    const int focusedNow =
-        static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const int focusedNow = FocusedItem();
     if (focusedRow >= 0 && focusedRow < m_count) {
-        if (focusedNow != focusedRow)
+        if (focusedNow != focusedRow) {
+            const int perPage = static_cast<int>(SendMessageW(m_list, LVM_GETCOUNTPERPAGE, 0, 0));
+            const bool offPage = focusedRow < top || focusedRow > top + perPage;
+            if (offPage)
+                SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
             setState(focusedRow, LVIS_FOCUSED, LVIS_FOCUSED);
+            if (offPage) {
+                keepTop();
+                SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
+                InvalidateRect(m_list, nullptr, FALSE);
+            }
+        }
     } else if (focusedNow >= 0) {
         setState(focusedNow, LVIS_FOCUSED, 0);
     }
-    const int topNow = static_cast<int>(SendMessageW(m_list, LVM_GETTOPINDEX, 0, 0));
-    if (topNow != top)
-        SendMessageW(m_list, LVM_SCROLL, 0, (top - topNow) * layout::Scale(layout::RowHeight, m_dpi));
-    if (m_paintedSelected != selectedRow) {
-        RedrawRow(m_paintedSelected);
-        RedrawRow(selectedRow);
-    }
+    keepTop();
+}
+
+int ConnectionListView::FocusedItem() const
+{
+    return static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+int ConnectionListView::SelectedItem() const
+{
+    // An owner-data list view looks for its selected item row by row from
+    // the top, which at 40,000 rows is felt: the focused row, nearly always
+    // the selected one, is asked first.
+    const int focused = FocusedItem();
+    if (focused >= 0 &&
+        (SendMessageW(m_list, LVM_GETITEMSTATE, static_cast<WPARAM>(focused), LVIS_SELECTED) & LVIS_SELECTED))
+        return focused;
+    return static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void ConnectionListView::FocusCell(int row, int column)
@@ -814,16 +855,14 @@ bool ConnectionListView::OnNotify(const NMHDR &header, LRESULT &result)
     case LVN_ODSTATECHANGED: {
         // The keyboard moved the selection (the mouse's changes are the
         // controller's own and ignored by it while it makes them).
-        const int selected =
-            static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-        const int focused =
-            static_cast<int>(SendMessageW(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-        m_window.UserSelectionChanged(selected, focused);
+        result = 0;
+        if (m_showingSelection)
+            return true;
+        m_window.UserSelectionChanged(SelectedItem(), FocusedItem());
         if (m_paintedSelected != m_rows.SelectedRow()) {
             RedrawRow(m_paintedSelected);
             RedrawRow(m_rows.SelectedRow());
         }
-        result = 0;
         return true;
     }
     case LVN_ODFINDITEMW:

@@ -94,6 +94,9 @@ public:
     void SelectionChanged() override;
 
 private:
+    void ShowSelectionStates(int selectedRow, int focusedRow);
+    int FocusedItem() const;
+    int SelectedItem() const;
     static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                      DWORD_PTR self);
     static LRESULT CALLBACK HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -151,6 +154,7 @@ private:
     int m_hot = -1;                          // header item under the mouse
     bool m_trackingLeave = false;
     bool m_settingWidth = false;
+    bool m_showingSelection = false;         // the states being set are the controller's own
     HeaderMouseRules m_headerClicks;
     HWND m_tip = nullptr;                    // the whole text of a cell that does not fit
     std::pair<int, int> m_tipCell{-1, -1};   // row and model column the tooltip is for

@@ -428,6 +428,19 @@ TEST_F(Window, RefreshKeepsSelectionFocusAndScrollPosition)
     EXPECT_EQ(frame->List().Record(selected).ProcessName, name);
     EXPECT_EQ(CellText(selected, ColProcess), Wide(name));
     EXPECT_EQ(CellText(277, ColProcess), L"zz.exe");
+
+    // The selected row scrolled off the page, then moved by a refresh: the
+    // list keeps its top row all the same.
+    SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    ASSERT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
+    udp.erase(udp.begin(), udp.begin() + 5);
+    SendMessageW(frame->ControlHandle(BarControl::BTNRefresh), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
+    const int movedTo = frame->List().SelectedRow();
+    EXPECT_EQ(frame->List().Record(movedTo).ProcessName, name);
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), movedTo);
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), movedTo);
 }
 
 // The keyboard: the arrows move the selection, typing searches the column
