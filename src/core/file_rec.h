@@ -8,8 +8,8 @@
 namespace quorvex {
 
 /// The byte counters of one TCP connection as the system keeps them: the
-/// bytes the peer has acknowledged (sent) and the bytes received, each since
-/// the connection began (Windows: since their collection was switched on).
+/// data bytes sent and received, each counted once, since the connection
+/// began (Windows: since their collection was switched on).
 struct TrafficCounters {
     uint64_t Sent = 0;
     uint64_t Received = 0;

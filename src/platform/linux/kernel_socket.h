@@ -19,8 +19,8 @@ struct KernelSocket {
     uint64_t Inode = 0;       // 0 for sockets without a file (TIME_WAIT, request sockets)
     uint64_t Cookie = 0;      // sock_diag's identity of the socket; 0 from /proc/net
     uint32_t Interface = 0;   // the interface the socket is bound to; 0 for none
-    uint64_t BytesAcked = 0;     // tcp_info: bytes sent that the peer acknowledged
-    uint64_t BytesReceived = 0;  // tcp_info: bytes received
+    uint64_t BytesSent = 0;      // tcp_info: data bytes sent, each counted once
+    uint64_t BytesReceived = 0;  // tcp_info: data bytes received
 };
 
 // The TCP state as the MIB_TCP_STATE table numbers it. Kernel states without

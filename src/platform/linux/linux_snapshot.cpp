@@ -51,7 +51,7 @@ void AppendRecords(const std::vector<KernelSocket> &sockets, bool tcp, bool defa
             rec.RemoteIp = ipv4 ? FormatIpv4(remote) : FormatIpv6(socket.Remote, scope);
             rec.RemotePort = FormatPort(remotePort);
             if (extra.Counters && socket.HasCounters)
-                rec.Traffic = TrafficCounters{socket.BytesAcked, socket.BytesReceived};
+                rec.Traffic = TrafficCounters{socket.BytesSent, socket.BytesReceived};
         }
         rec.Socket = SocketRef{socket.Cookie, socket.Interface};
         const uint32_t pid = owners.OwnerOf(socket.Inode);

@@ -26,17 +26,44 @@ constexpr uint32_t kAllStates = ~(1u << kBoundInactive);
 
 constexpr size_t kReceiveSize = 64 * 1024;
 
-// tcp_info's two byte counters, where the kernel's tcp_info reaches them
-// (older kernels send a shorter one): tcpi_bytes_acked (bytes sent and
-// acknowledged) and tcpi_bytes_received, each a 64-bit number.
+// The kernel's TCP states after the peer's FIN arrived: CLOSE_WAIT (8),
+// LAST_ACK (9), CLOSING (11). TIME_WAIT sockets come without tcp_info.
+bool PeerFinReceived(uint8_t state)
+{
+    return state == 8 || state == 9 || state == 11;
+}
+
+// tcp_info's byte counters, where the kernel's tcp_info reaches them (older
+// kernels send a shorter one), each a 64-bit number: tcpi_bytes_acked,
+// tcpi_bytes_received, and since Linux 4.19 tcpi_bytes_sent and
+// tcpi_bytes_retrans. The columns show data bytes, and the kernel counts
+// sequence numbers: bytes_acked includes the SYN of a connection this side
+// opened and its own FIN once acknowledged, bytes_received the peer's FIN.
+// So "sent" is bytes_sent less what was sent again (bytes_acked only where
+// the kernel has no bytes_sent), and "received" leaves out the peer's FIN
+// in the states that have received it.
 void ReadCounters(const uint8_t *info, size_t size, KernelSocket &out)
 {
+    const auto field = [&](size_t offset) {
+        uint64_t value;
+        std::memcpy(&value, info + offset, sizeof value);
+        return value;
+    };
     constexpr size_t acked = offsetof(tcp_info, tcpi_bytes_acked);
     constexpr size_t received = offsetof(tcp_info, tcpi_bytes_received);
+    constexpr size_t sent = offsetof(tcp_info, tcpi_bytes_sent);
+    constexpr size_t retrans = offsetof(tcp_info, tcpi_bytes_retrans);
     if (size < received + sizeof(uint64_t))
         return;
-    std::memcpy(&out.BytesAcked, info + acked, sizeof(uint64_t));
-    std::memcpy(&out.BytesReceived, info + received, sizeof(uint64_t));
+    if (size >= retrans + sizeof(uint64_t)) {
+        const uint64_t all = field(sent), again = field(retrans);
+        out.BytesSent = all >= again ? all - again : 0;
+    } else {
+        out.BytesSent = field(acked);
+    }
+    out.BytesReceived = field(received);
+    if (PeerFinReceived(out.State) && out.BytesReceived > 0)
+        --out.BytesReceived;
     out.HasCounters = true;
 }
 

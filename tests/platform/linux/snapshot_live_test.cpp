@@ -253,7 +253,9 @@ TEST(LiveSnapshotIpv6, OwnSocketsOnLoopbackOnlyWhenAsked)
     EXPECT_EQ(client->State, 5);
 }
 
-TEST(LiveSnapshotTraffic, CountersMoveByWhatTheTestSends)
+// The counters are data bytes: nothing before the first send (the SYN is
+// not data), exactly what was sent after it, and the same after the FIN.
+TEST(LiveSnapshotTraffic, CountersAreTheDataBytesTheTestSends)
 {
     LoopbackPair own(AF_INET);
     ASSERT_TRUE(own.ok);
@@ -264,9 +266,19 @@ TEST(LiveSnapshotTraffic, CountersMoveByWhatTheTestSends)
         const File_Rec *rec = Find(tables.TcpRecs, "127.0.0.1", localPort, "127.0.0.1", remotePort);
         return rec ? rec->Traffic : std::nullopt;
     };
-    const auto clientBefore = counters(own.clientPort, own.listenPort);
-    const auto serverBefore = counters(own.listenPort, own.clientPort);
-    ASSERT_TRUE(clientBefore && serverBefore);
+    const auto expect = [&](uint64_t clientSent, uint64_t serverReceived) {
+        const auto client = counters(own.clientPort, own.listenPort);
+        const auto server = counters(own.listenPort, own.clientPort);
+        ASSERT_TRUE(client && server);
+        EXPECT_EQ(client->Sent, clientSent);
+        EXPECT_EQ(client->Received, 0u);
+        EXPECT_EQ(server->Sent, 0u);
+        EXPECT_EQ(server->Received, serverReceived);
+    };
+    {
+        SCOPED_TRACE("connected");
+        expect(0, 0);
+    }
     constexpr size_t kBytes = 12345;
     std::vector<char> data(kBytes, 'q');
     ASSERT_EQ(::send(own.client->get(), data.data(), kBytes, 0), static_cast<ssize_t>(kBytes));
@@ -275,19 +287,17 @@ TEST(LiveSnapshotTraffic, CountersMoveByWhatTheTestSends)
         ASSERT_GT(n, 0);
         got += static_cast<size_t>(n);
     }
-    const auto serverAfter = counters(own.listenPort, own.clientPort);
-    ASSERT_TRUE(serverAfter);
-    EXPECT_EQ(serverAfter->Received - serverBefore->Received, kBytes);
-    EXPECT_EQ(serverAfter->Sent, serverBefore->Sent);
-    // The sender counts what the peer acknowledged, which a delayed ACK may
-    // hold back for a moment.
-    std::optional<TrafficCounters> clientAfter;
-    for (int tries = 0; tries < 100 && !(clientAfter && clientAfter->Sent - clientBefore->Sent == kBytes); ++tries) {
-        ::usleep(tries == 0 ? 0 : 10000);
-        clientAfter = counters(own.clientPort, own.listenPort);
+    {
+        SCOPED_TRACE("sent");
+        expect(kBytes, kBytes);
     }
-    ASSERT_TRUE(clientAfter);
-    EXPECT_EQ(clientAfter->Sent - clientBefore->Sent, kBytes);
+    // The server reads the end: it is in CLOSE_WAIT, the client in FIN_WAIT2.
+    ASSERT_EQ(::shutdown(own.client->get(), SHUT_WR), 0);
+    ASSERT_EQ(::recv(own.server->get(), data.data(), 1, 0), 0);
+    {
+        SCOPED_TRACE("after the client's FIN");
+        expect(kBytes, kBytes);
+    }
 }
 
 TEST(LiveClose, PeerOfAClosedConnectionIsReset)
