@@ -596,6 +596,16 @@ LRESULT ConnectionListView::OnListMessage(UINT message, WPARAM wParam, LPARAM lP
                           FocusedColumn());
         return 0;
     }
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+        // The rows are drawn during the paint; the header's item edges are
+        // read for them once, at its start.
+        m_paintEdges.clear();
+        m_painting = true;
+        const LRESULT result = DefSubclassProc(m_list, message, wParam, lParam);
+        m_painting = false;
+        return result;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
         // The selected row's text colour follows the focus.
@@ -878,6 +888,19 @@ void ConnectionListView::OnMeasureItem(MEASUREITEMSTRUCT &item) const
     item.itemHeight = static_cast<UINT>(layout::Scale(layout::RowHeight, m_dpi));
 }
 
+// Each HDM_GETITEMRECT is as dear as drawing a row's texts (under Wine),
+// and a paint asks for every column of every row: within a paint the
+// header's items are read once.
+const std::vector<RECT> &ConnectionListView::HeaderItemRects()
+{
+    if (m_painting && m_paintEdges.size() == m_shown.size())
+        return m_paintEdges;
+    m_paintEdges.assign(m_shown.size(), RECT{});
+    for (size_t index = 0; index < m_shown.size(); ++index)
+        SendMessageW(m_header, HDM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&m_paintEdges[index]));
+    return m_paintEdges;
+}
+
 void ConnectionListView::OnDrawItem(const DRAWITEMSTRUCT &item)
 {
     HDC dc = item.hDC;
@@ -916,10 +939,10 @@ void ConnectionListView::OnDrawItem(const DRAWITEMSTRUCT &item)
     HGDIOBJ oldPen = SelectObject(dc, grid);
     const int padding = layout::Scale(TextPadding, m_dpi);
 
+    const std::vector<RECT> &edges = HeaderItemRects();
     for (int index = 0; index < static_cast<int>(m_shown.size()); ++index) {
         const int column = m_shown[static_cast<size_t>(index)];
-        RECT header{};
-        SendMessageW(m_header, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&header));
+        const RECT &header = edges[static_cast<size_t>(index)];
         const RECT cell{rowRect.left + header.left, rowRect.top, rowRect.left + header.right, rowRect.bottom};
         if (cell.right <= item.rcItem.left && cell.left >= item.rcItem.right)
             continue;

@@ -95,6 +95,7 @@ public:
 
 private:
     void ShowSelectionStates(int selectedRow, int focusedRow);
+    const std::vector<RECT> &HeaderItemRects();
     int FocusedItem() const;
     int SelectedItem() const;
     static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -155,6 +156,8 @@ private:
     bool m_trackingLeave = false;
     bool m_settingWidth = false;
     bool m_showingSelection = false;         // the states being set are the controller's own
+    bool m_painting = false;                 // inside the list's WM_PAINT or WM_PRINTCLIENT
+    std::vector<RECT> m_paintEdges;          // the header items' rects, read once a paint
     HeaderMouseRules m_headerClicks;
     HWND m_tip = nullptr;                    // the whole text of a cell that does not fit
     std::pair<int, int> m_tipCell{-1, -1};   // row and model column the tooltip is for
