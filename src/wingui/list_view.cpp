@@ -600,10 +600,12 @@ LRESULT ConnectionListView::OnListMessage(UINT message, WPARAM wParam, LPARAM lP
     case WM_PRINTCLIENT: {
         // The rows are drawn during the paint; the header's item edges are
         // read for them once, at its start.
-        m_paintEdges.clear();
+        const bool painting = m_painting;
+        if (!painting)
+            m_paintEdges.clear();
         m_painting = true;
         const LRESULT result = DefSubclassProc(m_list, message, wParam, lParam);
-        m_painting = false;
+        m_painting = painting;
         return result;
     }
     case WM_SETFOCUS:
