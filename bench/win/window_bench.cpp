@@ -7,7 +7,8 @@
 // closed: for looking at the window, its menu and its dialog. Words after
 // --show set the scene first, as a user would: "traffic", "highlight" and
 // "ipv6" turn those view options on (highlight with a refresh that adds and
-// removes rows), "filter=TEXT" types TEXT into the filter field (Ctrl+F),
+// removes rows; ipv6 shows a browser's IPv6 endpoints, kept among the fake
+// rows of --show), "filter=TEXT" types TEXT into the filter field (Ctrl+F),
 // "sort=N" clicks the header of column N, "width=N" makes the window's
 // client area N pixels wide (from the screen's left edge), "menu=options" and "menu=row" (of the first
 // row, clicked) open that menu.
@@ -138,6 +139,35 @@ void AddTraffic(TcpUdpTables &first, TcpUdpTables &second, std::mt19937 &rng)
         }
 }
 
+// A browser's IPv6 endpoints, for --show: rows only while "显示IPv6连接" is
+// on, first in the default order.
+void AddIpv6(TcpUdpTables &t)
+{
+    const std::pair<const char *, const char *> ends[] = {
+        {"2001:db8:4:1::15", "2606:4700::6810:84e5"}, {"2001:db8:4:1::15", "2a00:1450:4001:82b::200e"},
+        {"2001:db8:4:1::15", "2620:1ec:c11::200"},    {"fe80::1c2b:3aff:fe4d:5e6f%12", "fe80::1%12"}};
+    int port = 52000;
+    for (const auto &[local, remote] : ends) {
+        File_Rec r;
+        r.State = 5;
+        r.LocalIp = local;
+        r.LocalPort = std::to_string(port++);
+        r.RemoteIp = remote;
+        r.RemotePort = "443";
+        r.Pid = "612";
+        r.ProcessName = "browser.exe";
+        r.ProcessPath = "C:\\Program Files\\Browser\\browser.exe";
+        t.Tcp6Recs.push_back(r);
+    }
+    File_Rec udp = t.Tcp6Recs.front();
+    udp.State = 0;
+    udp.LocalIp = "::";
+    udp.LocalPort = "5353";
+    udp.RemoteIp.clear();
+    udp.RemotePort.clear();
+    t.Udp6Recs.push_back(udp);
+}
+
 // The scene of --show, set through the window as the user sets it.
 void SetScene(MainFrame &frame, FakePlatform &platform, const TcpUdpTables &churned, int argc, char **argv)
 {
@@ -237,6 +267,8 @@ int main(int argc, char **argv)
     TcpUdpTables churned = Churned(base, rng);
     if (show) {
         AddTraffic(base, churned, rng);
+        AddIpv6(base);
+        AddIpv6(churned);
         platform.Tables = base;
     }
     WinPrompts prompts;
