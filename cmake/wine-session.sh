@@ -63,7 +63,9 @@ wineserver -w
 # The server, and Wine's own services that wineboot starts (creating the
 # prefix on first use, about 30 s), run with their output detached: started
 # from inside a test they would inherit its pipes and ctest would wait for
-# them.
+# them. wineboot sees the session's display: the desktop process it starts
+# serves the windows of the programs after it, and one started without a
+# display leaves the first program's windows uncreated.
 wineserver -p </dev/null >/dev/null 2>&1
-wine wineboot </dev/null >/dev/null 2>&1
+DISPLAY="${QUORVEX_WINE_DISPLAY:-}" wine wineboot </dev/null >/dev/null 2>&1
 "$@"
