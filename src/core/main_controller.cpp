@@ -111,7 +111,11 @@ void MainController::RefreshList()
     m_platform.GetTcpUdpTable(m_tables, CurrentSnapshotOptions());
     const FillCounts counts = m_list.RefreshList(m_tables, m_cbShowLocal);
     m_view.SetCounters(counts.AppCount, counts.NetCount);
-    m_view.FocusList();
+    // Every refresh makes the list the active control, but one that comes
+    // while the user types a filter leaves the field: the timer's refresh
+    // would otherwise send the next keys to the list's type-ahead search.
+    if (!m_view.FilterFieldHasFocus())
+        m_view.FocusList();
     m_view.RepaintList();
 }
 

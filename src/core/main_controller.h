@@ -60,6 +60,9 @@ public:
     virtual void SetCaption(const std::string &caption) = 0;
     /// The list becomes the window's active control.
     virtual void FocusList() = 0;
+    /// The filter field is the window's active control (or was, when the
+    /// window was left). A window without one answers false.
+    virtual bool FilterFieldHasFocus() const { return false; }
     /// The file-detail columns (InfoColumns) shown or hidden.
     virtual void SetInfoColumnsVisible(bool visible) = 0;
     /// The traffic columns (TrafficColumns) shown or hidden.

@@ -648,6 +648,12 @@ void MainWindow::FocusList()
     m_view->setFocus(Qt::OtherFocusReason);
 }
 
+bool MainWindow::FilterFieldHasFocus() const
+{
+    // The window's own focus widget: it stays while another window is active.
+    return m_filterEdit && focusWidget() == m_filterEdit;
+}
+
 void MainWindow::SetInfoColumnsVisible(bool visible)
 {
     m_view->setInfoColumnsVisible(visible);

@@ -770,6 +770,15 @@ void MainFrame::FocusList()
     SetFocus(m_view.Handle());
 }
 
+bool MainFrame::FilterFieldHasFocus() const
+{
+    // While the window is inactive, the control it gives the focus back to.
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(m_hwnd, focus))
+        focus = m_lastFocus;
+    return focus && focus == m_filter;
+}
+
 void MainFrame::SetInfoColumnsVisible(bool visible)
 {
     m_view.SetColumnsVisible(InfoColumns, visible);

@@ -122,6 +122,7 @@ private:
     std::string Caption() const override;
     void SetCaption(const std::string &caption) override;
     void FocusList() override;
+    bool FilterFieldHasFocus() const override;
     void SetInfoColumnsVisible(bool visible) override;
     void SetTrafficColumnsVisible(bool visible) override;
     void RepaintList() override;

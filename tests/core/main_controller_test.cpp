@@ -23,6 +23,7 @@ namespace {
 struct Recorder : MainView, Prompts, ShellActions {
     std::vector<std::string> Log;
     std::string CaptionText = "OndriQuorvex V$V$(网络连接查看器)";
+    bool FilterFocused = false;
     bool Answer = true;
     bool UrlTaken = true;
     int AppCount = -1, NetCount = -1;
@@ -48,6 +49,7 @@ struct Recorder : MainView, Prompts, ShellActions {
         Log.push_back("caption");
     }
     void FocusList() override { Log.push_back("focus"); }
+    bool FilterFieldHasFocus() const override { return FilterFocused; }
     void SetInfoColumnsVisible(bool v) override { Log.push_back(v ? "info" : "noinfo"); }
     void SetTrafficColumnsVisible(bool v) override { Log.push_back(v ? "traffic" : "notraffic"); }
     void RepaintList() override { Log.push_back("repaint"); }
@@ -321,6 +323,12 @@ TEST_F(Fixture, RefreshProtocolOnSuccess)
     EXPECT_EQ(rec.Log,
               (std::vector<std::string>{"disable", "stop", "counters", "focus", "repaint", "enable", "start"}));
     EXPECT_EQ(rec.NetCount, 2);
+
+    // The timer's refresh while the user types a filter leaves the focus.
+    rec.FilterFocused = true;
+    rec.Log.clear();
+    ctl.Guard([&] { ctl.Timer1Timer(); });
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"disable", "stop", "counters", "repaint", "enable", "start"}));
 }
 
 TEST_F(Fixture, CloseAsksAndOnlyYesCloses)

@@ -545,6 +545,8 @@ TEST_F(Window, FilterFieldNarrowsTheListUntilEscape)
     EXPECT_EQ(CellText(0, ColProcess), L"alpha.exe");
     EXPECT_EQ(win::WindowText(frame->FilterCountHandle()), L"1 / 4");
     EXPECT_TRUE(IsWindowVisible(frame->FilterCountHandle()));
+    SendMessageW(frame->Handle(), WM_TIMER, 1, 0);  // the refresh timer's tick
+    EXPECT_EQ(GetFocus(), field);
 
     ASSERT_TRUE(Key(field, VK_ESCAPE));
     EXPECT_FALSE(IsWindowVisible(field));
