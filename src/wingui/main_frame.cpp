@@ -776,7 +776,7 @@ bool MainFrame::FilterFieldHasFocus() const
     HWND focus = GetFocus();
     if (!focus || !IsChild(m_hwnd, focus))
         focus = m_lastFocus;
-    return focus && focus == m_filter;
+    return focus && focus == m_filter && IsWindowVisible(m_filter);
 }
 
 void MainFrame::SetInfoColumnsVisible(bool visible)
