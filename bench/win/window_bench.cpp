@@ -292,15 +292,7 @@ int main(int argc, char **argv)
             prompts.SetOwner(frame.Handle());
             frame.OnDestroyed = [] { PostQuitMessage(0); };
             SetScene(frame, platform, churned, argc, argv);
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-                if (frame.TranslateKey(message))
-                    continue;
-                if (frame.Handle() && IsDialogMessageW(frame.Handle(), &message))
-                    continue;
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
+            MainFrame::RunMessageLoop(frame);
             return 0;
         }
         if (run + 1 < Runs) {

@@ -40,17 +40,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
     shell.SetOwners(application.Handle(), frame.Handle());
     frame.Show(showCommand);
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // The window's own keys first (Ctrl+F, Ctrl+S, Escape); then Tab, the
-        // arrow keys and the access keys among the bars' controls.
-        if (frame.TranslateKey(message))
-            continue;
-        if (frame.Handle() && IsDialogMessageW(frame.Handle(), &message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    quorvex::MainFrame::RunMessageLoop(frame);
     CoUninitialize();
     return 0;
 }

@@ -216,6 +216,19 @@ bool MainFrame::Create(HWND owner)
     return true;
 }
 
+void MainFrame::RunMessageLoop(MainFrame &frame)
+{
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (frame.TranslateKey(message))
+            continue;
+        if (frame.Handle() && IsDialogMessageW(frame.Handle(), &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 void MainFrame::Show(int showCommand)
 {
     ShowWindow(m_hwnd, showCommand);

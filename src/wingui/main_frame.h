@@ -70,6 +70,10 @@ public:
     /// filter field is shown: clears and hides it). True when the message
     /// was one of them and has been handled.
     bool TranslateKey(const MSG &message);
+    /// The program's message loop, until WM_QUIT: the window's own keys
+    /// first (Ctrl+F, Ctrl+S, Escape), then Tab, the arrow keys and the
+    /// access keys among the bars' controls, then the usual dispatch.
+    static void RunMessageLoop(MainFrame &frame);
 
     /// Opens the row menu or the options menu at a screen point and returns
     /// the id of the item chosen (0: none); TrackPopupMenuEx unless a test
